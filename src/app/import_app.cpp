@@ -1,0 +1,74 @@
+#include "app/import_app.h"
+
+#include <memory>
+
+#include "app/start_decision.h"
+#include "config/import_settings.h"
+#include "import/status_dialog.h"
+#include "platform/dialog_look.h"
+#include "platform/message_box.h"
+#include "platform/process.h"
+#include "support/run_log.h"
+#include "support/text.h"
+#include "support/text_file.h"
+#include "ui/main_dialog.h"
+
+namespace {
+
+void RunStatusWindow(const StartDecision& decision, const std::string& exportFilePath,
+                     const std::string& programName) {
+    auto status = std::make_unique<StatusDialog>();
+    status->exportFilePath = exportFilePath;
+    status->Create();
+    status->Prepare(decision.raterCode);
+    status->versionText = kVersionText;
+    status->raterCode = decision.raterCode;
+    status->programName = programName;
+    status->Show();
+    status->RepaintNow();
+    status->Destroy();
+}
+
+void RunMainWindow(const std::string& exportFilePath) {
+    MainDialog main;
+    main.versionText = kVersionText;
+    main.exportFilePath = exportFilePath;
+    main.DoModal();
+}
+
+}  // namespace
+
+bool ImportApp::InitInstance() {
+    const std::string programName = text::ToUpper(platform::AppName());
+    const std::string programFolder = ProgramFolder(platform::ModulePath(), programName);
+    platform::SetWorkingDirectory(programFolder);
+    platform::SetDialogColours(200, 225, 225);
+
+    RunLog log;
+    auto settings = std::make_unique<ImportSettings>();
+    log.AddLine("Executable Name = " + programName);
+    if (!text::Contains(programName, "DAREDE")) platform::CreateFolder(kToveFolder);
+
+    const StartDecision decision =
+        DecideStart({programName, programFolder, platform::CommandLineArguments(), settings->raterCode});
+    for (const std::string& line : decision.logLines) log.AddLine(line);
+    for (const std::string& message : decision.messages) platform::ShowMessage(message);
+
+    platform::EnableControls3d();
+    log.AddLine(std::string("Version number = ") + kVersionText);
+
+    const std::string exportFilePath = SwitchCut(decision.exportFilePath);
+    if (!exportFilePath.empty() && !FileExists(exportFilePath) &&
+        !FileExists("c:\\program files\\tove\\" + exportFilePath)) {
+        platform::ShowMessage("The passed file " + exportFilePath + " could not be found!! Aborting...");
+        return false;
+    }
+    log.Save();
+
+    if (!decision.raterCode.empty()) {
+        RunStatusWindow(decision, exportFilePath, programName);
+    } else {
+        RunMainWindow(exportFilePath);
+    }
+    return false;
+}

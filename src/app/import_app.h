@@ -1,0 +1,15 @@
+// The application object. Its start-up routine does all the work of the process: it
+// reads the command line and either runs the import in the status window or, without a
+// rater code, runs the main window. The process ends when it returns.
+#pragma once
+
+#include "platform/application.h"
+
+// The version text shown in both windows' version labels and sent with every import.
+inline const char kVersionText[] = "2.101020";
+
+class ImportApp : public platform::Application {
+public:
+    // Always false, so that the process ends when start-up is done.
+    bool InitInstance() override;
+};

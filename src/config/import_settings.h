@@ -1,0 +1,46 @@
+// The settings record: the ten values of "Vantrel.dat", loaded when the record is built.
+//
+// "Vantrel.dat" holds one value per line, each followed by ";" and CR LF, in the order of
+// the fields below. Reading is lenient (several values may share a line; a line without
+// ";" gives nothing; only the first ten values count). Every owner builds its own record,
+// and a save through one record does not change the others.
+#pragma once
+
+#include <string>
+
+class ImportSettings {
+public:
+    static constexpr int kValueCount = 10;
+
+    // Builds a record with every value empty, then loads the settings file.
+    ImportSettings();
+    virtual ~ImportSettings() = default;
+
+    // Reads "Vantrel.dat" into the raw values and copies them into the fields. A missing or
+    // unreadable file leaves every field empty.
+    void Load();
+    // Copies the fields into the raw values and rewrites "Vantrel.dat"; a failed write keeps
+    // the old file and is not reported.
+    void Save();
+
+    std::string producerCode;
+    std::string serverAddress;
+    std::string serverPostFile;   // the server page the quote is posted to, without a leading "/"
+    std::string krnLaunchFile;    // the web page opened after the post, without a leading "/"
+    std::string company;
+    std::string qqPath;           // folder the settings file is copied into after a Setup save
+    std::string vantrelFolder;    // working directory at the last Setup save
+    std::string useItcZavezuda;   // "Y" when ticked; anything else counts as not ticked
+    std::string raterCode;        // "FSC", "ITC", "MC", "QQ", "AAR", "QUO", "CCI", "QP" or "AUTO"
+    std::string productName;      // key of the route lookups
+
+    const std::string& RawValue(int index) const { return rawValues_[index]; }
+
+private:
+    // The fields in file order, so loading and saving walk one list.
+    static std::string ImportSettings::* const kFieldsInFileOrder[kValueCount];
+    std::string rawValues_[kValueCount];
+};
+
+// The settings file, relative to the working directory (the program folder).
+inline const char kSettingsFileName[] = "Vantrel.dat";

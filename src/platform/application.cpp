@@ -1,0 +1,20 @@
+#include "platform/application.h"
+
+namespace platform {
+namespace {
+Application* current = nullptr;
+}
+
+Application::Application() {
+    current = this;
+}
+
+Application::~Application() {
+    if (current == this) current = nullptr;
+}
+
+Application* Application::Current() {
+    return current;
+}
+
+}  // namespace platform

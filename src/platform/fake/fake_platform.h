@@ -1,0 +1,58 @@
+// The scriptable stand-in for the operating system, linked into the native unit tests in
+// place of the Win32 layer. Tests set the facts the program asks for and read back what
+// it did: message boxes, dialog events, folders made, pauses taken.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/dialog.h"
+
+namespace fake {
+
+struct State {
+    std::string appName = "Vantrel";
+    std::string arguments;
+    std::string modulePath = "C:\\APPS\\VANTREL\\Vantrel.exe";
+
+    std::vector<std::string> workingDirectoryRequests;
+    std::vector<std::string> createdFolders;
+    std::vector<std::string> messages;
+
+    int sleepCalls = 0;
+    long long sleptMilliseconds = 0;
+
+    // Every clock reading takes the next queued reading; when none is queued, `clock`.
+    platform::ClockReading clock{2026, 12, 7, 20, 56, 5};
+    std::deque<platform::ClockReading> queuedReadings;
+
+    // How many of the coming file replacements fail before they work again.
+    int replaceFailures = 0;
+
+    // Dialog life in order: "create 133", "show 133", "repaint 133", "destroy 133",
+    // "modal 102", "end 102 2", "text 133 1004 <text>", and "message <text>" for message
+    // boxes, so the order of windows and messages can be checked.
+    std::vector<std::string> events;
+    int dialogColourRed = -1, dialogColourGreen = -1, dialogColourBlue = -1;
+    bool controls3d = false;
+
+    // Plays the user while a modal dialog runs, after its initialisation. Returns without
+    // ending the dialog means Cancel.
+    std::function<void(platform::Dialog&)> onModal;
+};
+
+State& Platform();
+// Back to a fresh state (every test starts with one).
+void Reset();
+
+// The text a control of a live dialog holds, and whether it is enabled.
+std::string ControlText(const platform::Dialog& dialog, int controlId);
+bool ControlEnabled(const platform::Dialog& dialog, int controlId);
+
+// Acts as the user would on a modal dialog: a button or menu command.
+void SendCommand(platform::Dialog& dialog, int commandId);
+
+}  // namespace fake

@@ -1,0 +1,96 @@
+#include <filesystem>
+#include <system_error>
+
+#include "platform/clock.h"
+#include "platform/dialog_look.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/message_box.h"
+#include "platform/process.h"
+
+namespace fake {
+
+State& Platform() {
+    static State state;
+    return state;
+}
+
+void Reset() {
+    Platform() = State();
+}
+
+}  // namespace fake
+
+namespace platform {
+
+std::string AppName() {
+    return fake::Platform().appName;
+}
+
+std::string CommandLineArguments() {
+    return fake::Platform().arguments;
+}
+
+std::string ModulePath() {
+    return fake::Platform().modulePath;
+}
+
+// The folders the program asks for are Windows folders: recorded, not entered. Tests run
+// in a folder of their own, which serves as the working directory.
+bool SetWorkingDirectory(const std::string& path) {
+    fake::Platform().workingDirectoryRequests.push_back(path);
+    return true;
+}
+
+std::string WorkingDirectory() {
+    return std::filesystem::current_path().string();
+}
+
+bool CreateFolder(const std::string& path) {
+    fake::Platform().createdFolders.push_back(path);
+    return true;
+}
+
+bool CopyFileOver(const std::string& from, const std::string& to) {
+    std::error_code error;
+    return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
+}
+
+bool ReplaceFileWith(const std::string& source, const std::string& target) {
+    if (fake::Platform().replaceFailures > 0) {
+        --fake::Platform().replaceFailures;
+        return false;
+    }
+    std::error_code error;
+    std::filesystem::rename(source, target, error);
+    return !error;
+}
+
+void SleepMilliseconds(int milliseconds) {
+    ++fake::Platform().sleepCalls;
+    fake::Platform().sleptMilliseconds += milliseconds;
+}
+
+ClockReading LocalTime() {
+    auto& queued = fake::Platform().queuedReadings;
+    if (queued.empty()) return fake::Platform().clock;
+    const ClockReading reading = queued.front();
+    queued.pop_front();
+    return reading;
+}
+
+void ShowMessage(const std::string& text) {
+    fake::Platform().messages.push_back(text);
+    fake::Platform().events.push_back("message " + text);
+}
+
+void SetDialogColours(int red, int green, int blue) {
+    fake::Platform().dialogColourRed = red;
+    fake::Platform().dialogColourGreen = green;
+    fake::Platform().dialogColourBlue = blue;
+}
+
+void EnableControls3d() {
+    fake::Platform().controls3d = true;
+}
+
+}  // namespace platform

@@ -1,0 +1,35 @@
+// Process and file-system facts the program needs from the operating system.
+// The real implementation calls the Win32 "...A" functions; the fake twin used by
+// native tests answers from settable values and records what was asked.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The program file's name without its folder and extension ("Vantrel" for Vantrel.exe).
+// It is also the caption of every message box.
+std::string AppName();
+
+// The argument part of the command line: everything after the program's own path.
+std::string CommandLineArguments();
+
+// Full path of the running executable, at most 260 characters.
+std::string ModulePath();
+
+bool SetWorkingDirectory(const std::string& path);
+std::string WorkingDirectory();
+
+// Creates one folder; false when it cannot (it exists already, or the parent is missing).
+bool CreateFolder(const std::string& path);
+
+// Copies a file over an existing one; false when the copy fails.
+bool CopyFileOver(const std::string& from, const std::string& to);
+
+// Replaces `target` by `source` in one step, so a reader sees either the old file or the
+// new one, never a part of either. The source is gone afterwards when this succeeds.
+bool ReplaceFileWith(const std::string& source, const std::string& target);
+
+void SleepMilliseconds(int milliseconds);
+
+}  // namespace platform

@@ -1,0 +1,21 @@
+#include "support/run_log.h"
+
+#include "support/text_file.h"
+
+int RunLog::FirstFreeSlot() const {
+    for (int slot = 0; slot < kSlots; ++slot) {
+        if (slots_[slot].empty()) return slot;
+    }
+    return kSlots;
+}
+
+int RunLog::AddLine(const std::string& text) {
+    const int slot = FirstFreeSlot();
+    if (slot < kSlots) slots_[slot] = text;
+    return slot;
+}
+
+bool RunLog::Save() const {
+    WriteLines(slots_, "vantrel.log", "\n", kSlots);
+    return FileExists("vantrel.log");
+}

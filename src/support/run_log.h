@@ -1,0 +1,27 @@
+// The run log "vantrel.log": how the last start was dispatched, collected in memory and
+// written once, replacing the previous start's file.
+#pragma once
+
+#include <string>
+
+class RunLog {
+public:
+    static constexpr int kSlots = 20;
+
+    RunLog() = default;
+    virtual ~RunLog() = default;
+
+    // Index of the first empty slot, or kSlots when every slot holds a line.
+    int FirstFreeSlot() const;
+    // Stores the text unchanged in the first free slot and returns its index. An empty text
+    // leaves the slot free. On a full log the line is dropped and kSlots is returned.
+    int AddLine(const std::string& text);
+    // Writes all 20 slots, one line each, to "vantrel.log" in the working directory; true
+    // when the file exists afterwards.
+    bool Save() const;
+
+    const std::string& Line(int slot) const { return slots_[slot]; }
+
+private:
+    std::string slots_[kSlots];
+};

@@ -1,0 +1,27 @@
+// Small operations on 8-bit texts that every part of the program shares.
+// "White space" is the C library's space class: space, tab, CR, LF, vertical tab, form feed.
+#pragma once
+
+#include <string>
+
+namespace text {
+
+// Removes trailing white space; leading white space is never removed.
+std::string TrimRight(std::string value);
+
+// Upper-cases the letters a-z; every other byte is kept.
+std::string ToUpper(std::string value);
+
+bool Contains(const std::string& value, const std::string& part);
+
+// Replaces every occurrence of `from` (not empty) by `to`, scanning left to right over the
+// original text, so a replacement is never searched again.
+std::string ReplaceAll(const std::string& value, const std::string& from, const std::string& to);
+
+// Removes every occurrence of `part`.
+std::string RemoveAll(const std::string& value, const std::string& part);
+
+// Removes every occurrence of one character.
+std::string RemoveChar(std::string value, char c);
+
+}  // namespace text

@@ -1,0 +1,164 @@
+#include "support/text_file.h"
+
+#include <functional>
+
+#include "platform/message_box.h"
+#include "platform/process.h"
+
+namespace {
+
+// Runs `attempt` by the retry policy: one try, or up to 100 with a pause after each.
+bool WithRetries(const std::string& retryPolicy, const std::function<bool()>& attempt) {
+    if (retryPolicy != "NETWORK") return attempt();
+    for (int tryNumber = 0; tryNumber < kNetworkTries; ++tryNumber) {
+        const bool done = attempt();
+        platform::SleepMilliseconds(kNetworkPauseMs);
+        if (done) return true;
+    }
+    return false;
+}
+
+std::string WithCrLf(const std::string& content) {
+    std::string onDisk;
+    onDisk.reserve(content.size() + content.size() / 8);
+    for (char c : content) {
+        if (c == '\n') onDisk += '\r';
+        onDisk += c;
+    }
+    return onDisk;
+}
+
+// The target may be held open by another program for a moment (a reader on a network
+// drive, a virus scanner): the swap is retried as long as an open would be, but pauses only
+// after a failed try, so a normal save costs no extra wait.
+bool ReplaceWithRetries(const std::string& source, const std::string& target) {
+    for (int tryNumber = 0; tryNumber < kNetworkTries; ++tryNumber) {
+        if (platform::ReplaceFileWith(source, target)) return true;
+        platform::SleepMilliseconds(kNetworkPauseMs);
+    }
+    return false;
+}
+
+void ReportFailedClose(const std::string& path) {
+    platform::ShowMessage("File failed close: " + path);
+}
+
+}  // namespace
+
+OpenedFile::~OpenedFile() {
+    if (file_) std::fclose(file_);
+}
+
+OpenedFile& OpenedFile::operator=(OpenedFile&& other) noexcept {
+    if (this != &other) {
+        if (file_) std::fclose(file_);
+        file_ = other.file_;
+        other.file_ = nullptr;
+    }
+    return *this;
+}
+
+bool OpenedFile::Close() {
+    std::FILE* file = file_;
+    file_ = nullptr;
+    return file == nullptr || std::fclose(file) == 0;
+}
+
+const char* LibraryMode(const std::string& openModeName) {
+    if (openModeName == "OVERWRITE") return "w";
+    if (openModeName == "APPEND") return "a";
+    if (openModeName == "READWRITE") return "r+";
+    if (openModeName == "READOVERWRITE") return "w+";
+    if (openModeName == "READAPPEND") return "a+";
+    return "r";
+}
+
+OpenedFile OpenFile(const std::string& path, const std::string& openModeName, const std::string& retryPolicy,
+                    int reportFailure) {
+    // Binary at the library level: line ends are translated by this module itself.
+    const std::string mode = std::string(LibraryMode(openModeName)) + "b";
+    std::FILE* file = nullptr;
+    const bool opened = WithRetries(retryPolicy, [&] {
+        file = std::fopen(path.c_str(), mode.c_str());
+        return file != nullptr;
+    });
+    if (!opened && reportFailure == 1) {
+        const bool network = retryPolicy == "NETWORK";
+        platform::ShowMessage((network ? "Network Open failed: " : "Single Open failed: ") + path);
+    }
+    return OpenedFile(file);
+}
+
+bool FileExists(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    std::fclose(file);
+    return true;
+}
+
+bool ReadFields(const std::string& path, const std::string& separator, std::string values[], std::size_t capacity) {
+    OpenedFile file = OpenFile(path, "READONLY", "NETWORK", 0);
+    if (!file) return false;
+    const char separatorByte = separator.empty() ? '\n' : separator[0];
+
+    std::string pending;
+    std::size_t next = 0;
+    auto take = [&](char byte) {
+        if (byte == separatorByte) {
+            if (next < capacity) values[next++] = pending;
+            pending.clear();
+        } else if (byte == '\n') {
+            pending.clear();
+        } else if (byte != '\0') {
+            pending += byte;
+        }
+    };
+
+    // A CR is held back one byte: directly before a line feed it is not seen at all.
+    bool heldCr = false;
+    char buffer[1 << 16];
+    std::size_t got;
+    while (next < capacity && (got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+        for (std::size_t i = 0; i < got; ++i) {
+            const char byte = buffer[i];
+            if (heldCr) {
+                heldCr = false;
+                if (byte != '\n') take('\r');
+            }
+            if (byte == '\r') {
+                heldCr = true;
+            } else {
+                take(byte);
+            }
+        }
+    }
+    // A CR held at the end of the file would only join text that is dropped anyway.
+    if (!file.Close()) ReportFailedClose(path);
+    return true;
+}
+
+std::size_t WriteLines(const std::string values[], const std::string& path, const std::string& separator,
+                       std::size_t count) {
+    std::string content;
+    for (std::size_t i = 0; i < count; ++i) {
+        content += values[i];
+        if (separator != "\n") content += separator;
+        content += '\n';
+    }
+    const std::string onDisk = WithCrLf(content);
+
+    const std::string temporary = path + ".tmp";
+    OpenedFile file = OpenFile(temporary, "READOVERWRITE", "NETWORK", 0);
+    if (!file) return 0;
+    bool written = std::fwrite(onDisk.data(), 1, onDisk.size(), file.get()) == onDisk.size();
+    written = std::fflush(file.get()) == 0 && written;
+    if (!file.Close()) {
+        ReportFailedClose(path);
+        written = false;
+    }
+    if (!written || !ReplaceWithRetries(temporary, path)) {
+        std::remove(temporary.c_str());
+        return 0;
+    }
+    return content.size();
+}

@@ -1,0 +1,63 @@
+// The one way the program touches files: named open modes, the retry policy for files on
+// network drives, whole-file reading into separated values and whole-file writing.
+//
+// Files are text files: every line feed is stored as CR LF, and a CR directly before a
+// line feed is not seen when reading. That translation is done here, by our own code, so
+// the program behaves byte for byte the same wherever it is built.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+// Tries made by the "NETWORK" retry policy, and the pause after every try.
+constexpr int kNetworkTries = 100;
+constexpr int kNetworkPauseMs = 50;
+
+// An open file; closes itself unless Close was called.
+class OpenedFile {
+public:
+    OpenedFile() = default;
+    explicit OpenedFile(std::FILE* file) : file_(file) {}
+    ~OpenedFile();
+    OpenedFile(OpenedFile&& other) noexcept : file_(other.file_) { other.file_ = nullptr; }
+    OpenedFile& operator=(OpenedFile&& other) noexcept;
+    OpenedFile(const OpenedFile&) = delete;
+    OpenedFile& operator=(const OpenedFile&) = delete;
+
+    explicit operator bool() const { return file_ != nullptr; }
+    std::FILE* get() const { return file_; }
+    // Closes the file; false when the close failed.
+    bool Close();
+
+private:
+    std::FILE* file_ = nullptr;
+};
+
+// The C library mode for an open mode name: READONLY "r", OVERWRITE "w", APPEND "a",
+// READWRITE "r+", READOVERWRITE "w+", READAPPEND "a+"; any other name reads as READONLY.
+const char* LibraryMode(const std::string& openModeName);
+
+// Opens `path`. The retry policy "NETWORK" makes up to 100 tries with a 50 ms pause after
+// every try, the successful one included; any other policy makes one try. When every try
+// failed and `reportFailure` is exactly 1, a message names the path.
+OpenedFile OpenFile(const std::string& path, const std::string& openModeName, const std::string& retryPolicy,
+                    int reportFailure);
+
+// True when `path` can be opened for reading (one try, no pause, no message).
+bool FileExists(const std::string& path);
+
+// Reads the whole file into `values`, from its first element on: every separator byte ends
+// one value; a line feed drops what was gathered since the last separator on its line; a
+// zero byte adds nothing; text after the last separator is dropped. An empty separator
+// means line feed. Values beyond `capacity` are not stored. Elements past the last value
+// found are left untouched. False, with `values` unchanged, when the file cannot be opened.
+bool ReadFields(const std::string& path, const std::string& separator, std::string values[], std::size_t capacity);
+
+// Rewrites the whole file from the first `count` values: each value, then the separator,
+// then a line feed (just the value and a line feed when the separator is a line feed).
+// The content goes to a temporary file beside `path` that then replaces it, so the file is
+// always either the old one or the new one. Returns the number of characters written
+// (before CR LF translation), or 0 when nothing was written and the old file was kept.
+std::size_t WriteLines(const std::string values[], const std::string& path, const std::string& separator,
+                       std::size_t count);

@@ -1,0 +1,29 @@
+// The main window, shown when Vantrel starts without an export file (or with one while no
+// rater is configured). It imports nothing itself: its Import button stays disabled.
+#pragma once
+
+#include <string>
+
+#include "config/import_settings.h"
+#include "platform/dialog.h"
+
+class MainDialog : public platform::Dialog {
+public:
+    MainDialog();
+
+    ImportSettings settings;
+    std::string versionText = "none";
+    std::string exportFilePath;
+
+protected:
+    void DoDataExchange(platform::DataExchange& dx) override;
+    bool OnInitDialog() override;
+    // The Import button's action: nothing enables the button, but the command still answers.
+    void OnOK() override;
+
+private:
+    platform::Control versionLabel_;
+    platform::Control importButton_;
+    platform::Control exitButton_;
+    platform::Control listView_;
+};

@@ -1,0 +1,112 @@
+#include "app/import_app.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_platform.h"
+#include "test_folder.h"
+
+namespace {
+
+class StartUpTest : public InTestFolder {
+protected:
+    void Start(const std::string& arguments) {
+        fake::Platform().arguments = arguments;
+        ImportApp app;
+        EXPECT_FALSE(app.InitInstance());
+    }
+    void Configure(const std::string& rater) {
+        WriteBytes("Vantrel.dat", ";\r\n;\r\n;\r\n;\r\n;\r\n;\r\n;\r\nN;\r\n" + rater + ";\r\n;\r\n");
+    }
+    static std::string LogOf(std::vector<std::string> lines) {
+        lines.resize(20);
+        std::string bytes;
+        for (const std::string& line : lines) bytes += line + "\r\n";
+        return bytes;
+    }
+    const std::vector<std::string>& Events() { return fake::Platform().events; }
+};
+
+}  // namespace
+
+TEST_F(StartUpTest, WithoutArgumentsTheMainWindowOpensAndTheLogHoldsThreeLines) {
+    std::string versionShown;
+    fake::Platform().onModal = [&](platform::Dialog& dialog) { versionShown = fake::ControlText(dialog, 1007); };
+    Start("");
+
+    EXPECT_EQ(ReadBytes("vantrel.log"),
+              LogOf({"Executable Name = VANTREL", "Command line parameters = ", "Version number = 2.101020"}));
+    EXPECT_EQ(fake::Platform().workingDirectoryRequests, std::vector<std::string>{"C:\\APPS\\VANTREL"});
+    EXPECT_EQ(fake::Platform().createdFolders, std::vector<std::string>{"c:\\Program Files\\TOVE"});
+    EXPECT_EQ(fake::Platform().dialogColourRed, 200);
+    EXPECT_EQ(fake::Platform().dialogColourGreen, 225);
+    EXPECT_EQ(fake::Platform().dialogColourBlue, 225);
+    EXPECT_TRUE(fake::Platform().controls3d);
+    EXPECT_TRUE(fake::Platform().messages.empty());
+    EXPECT_EQ(versionShown, "2.101020");
+    EXPECT_EQ(Events().front(), "modal 102");
+    EXPECT_EQ(Events().back(), "end 102 2");
+}
+
+TEST_F(StartUpTest, AMissingExportFileAbortsAndKeepsThePreviousLog) {
+    Configure("FSC");
+    WriteBytes("vantrel.log", "previous start\r\n");
+    Start("c:\\nowhere\\quote.txt");
+    EXPECT_EQ(fake::Platform().messages,
+              std::vector<std::string>{"The passed file C:\\NOWHERE\\QUOTE.TXT could not be found!! Aborting..."});
+    EXPECT_EQ(ReadBytes("vantrel.log"), "previous start\r\n");
+    EXPECT_EQ(Events(), std::vector<std::string>{"message " + fake::Platform().messages[0]});
+}
+
+TEST_F(StartUpTest, ARaterStartShowsTheStatusWindowInOrder) {
+    Configure("FSC");
+    WriteBytes("Q.TXT", "\"1\",\"A\"\r\n");
+    Start("q.txt/x");
+
+    // Without a space before the slash the final cut takes the path's last letter too.
+    EXPECT_EQ(fake::Platform().messages,
+              std::vector<std::string>{"The passed file Q.TX could not be found!! Aborting..."});
+    fake::Reset();
+    Configure("FSC");
+    Start("q.txt /x");
+    EXPECT_EQ(ReadBytes("vantrel.log"), LogOf({"Executable Name = VANTREL", "Command line parameters = Q.TXT /X",
+                                               "Comparative Rater FORCE = FSC", "Version number = 2.101020"}));
+    EXPECT_EQ(Events(), (std::vector<std::string>{
+                            "create 133",
+                            "text 133 1004 Q.TXT",
+                            "text 133 1005 ",
+                            "text 133 1004 Importing file Q.TXT",
+                            "text 133 1007 ...",
+                            "repaint 133",
+                            "text 133 1005 FSC",
+                            "show 133",
+                            "repaint 133",
+                            "destroy 133",
+                        }));
+}
+
+TEST_F(StartUpTest, AnUnknownRaterWarnsThenOpensTheMainWindowWithoutCheckingTheFile) {
+    Configure("AUTO");
+    Start("c:\\nowhere\\quote.txt");
+    EXPECT_EQ(Events(), (std::vector<std::string>{"message Error - AUTO DETECT must be turned off in version 2.0",
+                                                  "modal 102", "text 102 1003 ", "text 102 1007 2.101020",
+                                                  "end 102 2"}));
+    EXPECT_EQ(ReadBytes("vantrel.log"),
+              LogOf({"Executable Name = VANTREL", "Command line parameters = C:\\NOWHERE\\QUOTE.TXT",
+                     "Comparative Rater = ", "Version number = 2.101020"}));
+}
+
+TEST_F(StartUpTest, ADaredeProgramMakesNoToveFolder) {
+    fake::Platform().appName = "Darede";
+    fake::Platform().modulePath = "C:\\QQ\\Darede.exe";
+    Start("");
+    EXPECT_TRUE(fake::Platform().createdFolders.empty());
+    EXPECT_EQ(fake::Platform().workingDirectoryRequests, std::vector<std::string>{"C:\\QQ"});
+    EXPECT_EQ(ReadBytes("vantrel.log").substr(0, 26), "Executable Name = DAREDE\r\n");
+}
+
+TEST_F(StartUpTest, TheMainWindowsImportCommandOnlyShowsAMessage) {
+    fake::Platform().onModal = [](platform::Dialog& dialog) { fake::SendCommand(dialog, platform::kIdOk); };
+    Start("");
+    EXPECT_EQ(fake::Platform().messages, std::vector<std::string>{"Importing"});
+    EXPECT_EQ(Events().back(), "end 102 1");
+}

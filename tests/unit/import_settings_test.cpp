@@ -1,0 +1,87 @@
+#include "config/import_settings.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_platform.h"
+#include "test_folder.h"
+
+using ImportSettingsTest = InTestFolder;
+
+namespace {
+std::string TenLines(const std::vector<std::string>& values) {
+    std::string bytes;
+    for (const std::string& value : values) bytes += value + ";\r\n";
+    return bytes;
+}
+}  // namespace
+
+TEST_F(ImportSettingsTest, AMissingFileGivesEmptyFieldsWithoutDelay) {
+    ImportSettings settings;
+    for (int i = 0; i < ImportSettings::kValueCount; ++i) EXPECT_EQ(settings.RawValue(i), "");
+    EXPECT_EQ(settings.raterCode, "");
+    EXPECT_EQ(fake::Platform().sleepCalls, 0);
+}
+
+TEST_F(ImportSettingsTest, LoadsTheTenValuesIntoTheNamedFields) {
+    WriteBytes("Vantrel.dat", TenLines({"P1", "srv", "post.asp", "start.asp", "Acme", "C:\\QQ", "C:\\VT", "Y", "ITC",
+                                        "Auto Plus"}));
+    ImportSettings s;
+    EXPECT_EQ(s.producerCode, "P1");
+    EXPECT_EQ(s.serverAddress, "srv");
+    EXPECT_EQ(s.serverPostFile, "post.asp");
+    EXPECT_EQ(s.krnLaunchFile, "start.asp");
+    EXPECT_EQ(s.company, "Acme");
+    EXPECT_EQ(s.qqPath, "C:\\QQ");
+    EXPECT_EQ(s.vantrelFolder, "C:\\VT");
+    EXPECT_EQ(s.useItcZavezuda, "Y");
+    EXPECT_EQ(s.raterCode, "ITC");
+    EXPECT_EQ(s.productName, "Auto Plus");
+}
+
+TEST_F(ImportSettingsTest, ReadingIsLenient) {
+    // Two values on one line, bare line feeds, a tenth value without its ";", two more.
+    WriteBytes("Vantrel.dat", ";\n;\n;\n;\n;\nITC;MC;\n;\n;\nlast\n");
+    ImportSettings s;
+    EXPECT_EQ(s.qqPath, "ITC");
+    EXPECT_EQ(s.vantrelFolder, "MC");
+    EXPECT_EQ(s.productName, "");
+
+    WriteBytes("Vantrel.dat", TenLines({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"}));
+    ImportSettings twelve;
+    EXPECT_EQ(twelve.productName, "10");
+    twelve.Save();
+    EXPECT_EQ(ReadBytes("Vantrel.dat"), TenLines({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
+}
+
+TEST_F(ImportSettingsTest, SavesTenLinesByteForByte) {
+    ImportSettings s;
+    s.useItcZavezuda = "N";
+    s.raterCode = "ITC";
+    s.Save();
+    const std::string bytes = ReadBytes("Vantrel.dat");
+    EXPECT_EQ(bytes, ";\r\n;\r\n;\r\n;\r\n;\r\n;\r\n;\r\nN;\r\nITC;\r\n;\r\n");
+    EXPECT_EQ(bytes.size(), 34u);
+    ImportSettings again;
+    EXPECT_EQ(again.raterCode, "ITC");
+    EXPECT_EQ(again.useItcZavezuda, "N");
+}
+
+TEST_F(ImportSettingsTest, RecordsAreIndependentCopies) {
+    ImportSettings first;
+    ImportSettings second;
+    first.raterCode = "QQ";
+    first.Save();
+    EXPECT_EQ(second.raterCode, "");
+    EXPECT_EQ(ImportSettings().raterCode, "QQ");
+}
+
+TEST_F(ImportSettingsTest, AFailedSaveKeepsTheOldFileAndTheNewValues) {
+    WriteBytes("Vantrel.dat", TenLines({"", "", "", "", "", "", "", "N", "FSC", ""}));
+    ImportSettings s;
+    s.raterCode = "QQ";
+    fake::Platform().replaceFailures = 1000;
+    s.Save();
+    EXPECT_EQ(s.raterCode, "QQ");
+    EXPECT_EQ(ImportSettings().raterCode, "FSC");
+    EXPECT_TRUE(fake::Platform().messages.empty());
+}
