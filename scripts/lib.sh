@@ -1,0 +1,64 @@
+# Shared pieces of the project's scripts: installing what is missing on Debian 12, and a
+# throwaway Wine prefix on a private X display for running Vantrel.exe.
+# shellcheck shell=bash
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver64
+
+PACKAGES=(cmake make g++ googletest libgtest-dev g++-mingw-w64-x86-64 wine64 xvfb xauth python3 python3-pytest
+          imagemagick)
+
+say() { printf '\n== %s\n' "$*"; }
+
+# Installs the Debian packages that are not there yet (apt-get update first).
+ensure_packages() {
+    local missing=()
+    for package in "${PACKAGES[@]}" "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        say "Installing ${missing[*]}"
+        local sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo="sudo"
+        $sudo apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    fi
+}
+
+# Configures and builds one preset (native or windows).
+build_preset() {
+    say "Building the $1 preset"
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1" -j "$(nproc)"
+}
+
+# Starts a private X display (when there is none) and a fresh Wine prefix; stop_wine
+# ends both. Wine's background processes must not inherit the caller's output pipes, or
+# a caller waiting for end of output (ctest, a pipe) never finishes.
+start_wine() {
+    export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEPREFIX="${WINEPREFIX_DIR:-$(mktemp -d /tmp/vantrel-wine.XXXXXX)}"
+    OWN_PREFIX=1
+    if [ -z "${DISPLAY:-}" ]; then
+        local fdfile
+        fdfile=$(mktemp)
+        Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$fdfile" 2>/dev/null &
+        XVFB_PID=$!
+        for _ in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.1; done
+        export DISPLAY=":$(head -n1 "$fdfile")"
+        rm -f "$fdfile"
+    fi
+    timeout 180 "$WINE" wineboot -i </dev/null >/dev/null 2>&1
+    # A crash must fail a test, not wait for someone to close a dialog.
+    timeout 60 "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+        </dev/null >/dev/null 2>&1
+    "$WINESERVER" -p </dev/null >/dev/null 2>&1
+    timeout 60 "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+stop_wine() {
+    [ -n "${WINEPREFIX:-}" ] && "$WINESERVER" -k >/dev/null 2>&1 || true
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+    if [ -n "${OWN_PREFIX:-}" ] && [ -z "${WINEPREFIX_DIR:-}" ]; then rm -rf "$WINEPREFIX"; fi
+}
