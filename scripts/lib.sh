@@ -7,7 +7,7 @@ WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 
 PACKAGES=(cmake make g++ googletest libgtest-dev g++-mingw-w64-x86-64 wine64 xvfb xauth python3 python3-pytest
-          imagemagick)
+          iproute2 imagemagick)
 
 say() { printf '\n== %s\n' "$*"; }
 
@@ -53,7 +53,9 @@ start_wine() {
     # A crash must fail a test, not wait for someone to close a dialog.
     timeout 60 "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
         </dev/null >/dev/null 2>&1
-    "$WINESERVER" -p </dev/null >/dev/null 2>&1
+    # Without a window manager, Wine waits about two seconds for one whenever a window closes.
+    timeout 60 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+    "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
     timeout 60 "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 

@@ -33,6 +33,7 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// tlhelp32.h needs windows.h first.
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -62,10 +63,10 @@ constexpr int kExitUsage = 2;
 constexpr int kExitTimeout = 3;
 constexpr int kExitStartFailed = 4;
 
-constexpr DWORD kPollMs = 50;           // window polling period
-constexpr DWORD kSettleMs = 150;        // a dialog must be visible this long before it is handled
-constexpr DWORD kAfterPostMs = 100;     // pause after each posting action
-constexpr DWORD kSendTimeoutMs = 1000;  // bound for each SendMessageTimeout
+constexpr DWORD kPollMs = 50;             // window polling period
+constexpr DWORD kSettleMs = 150;          // a dialog must be visible this long before it is handled
+constexpr DWORD kAfterPostMs = 100;       // pause after each posting action
+constexpr DWORD kSendTimeoutMs = 1000;    // bound for each SendMessageTimeout
 constexpr DWORD kRemoteTimeoutMs = 2000;  // bound for a remote query thread
 constexpr DWORD kTimeoutGraceMs = 4000;   // extra time allowed for the final dump after TIMEOUT
 constexpr DWORD kKillWaitMs = 5000;       // wait for the child to die after TerminateProcess
@@ -82,7 +83,7 @@ const char kUsage[] =
 // Time, logging, text conversion
 
 ULONGLONG g_start = 0;
-ULONGLONG g_deadline = 0;  // the run ends (TIMEOUT) at this tick count
+ULONGLONG g_deadline = 0;   // the run ends (TIMEOUT) at this tick count
 ULONGLONG g_hardLimit = 0;  // no wait may go past this (== g_deadline until the final dump)
 bool g_verbose = false;
 bool g_allowInject = true;
@@ -109,7 +110,9 @@ DWORD Bounded(DWORD ms) {
 void Verbose(const char* fmt, ...) {
     if (!g_verbose)
         return;
-    std::fprintf(stderr, "[ui_driver %6llu ms] ", static_cast<unsigned long long>(Now() - g_start));
+    ULONGLONG now = Now();
+    std::fprintf(stderr, "[ui_driver %6llu ms, tick %llu] ", static_cast<unsigned long long>(now - g_start),
+                 static_cast<unsigned long long>(now));
     va_list ap;
     va_start(ap, fmt);
     std::vfprintf(stderr, fmt, ap);
@@ -145,11 +148,21 @@ std::string Escape(const std::string& s) {
     out.reserve(s.size());
     for (char c : s) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\t': out += "\\t"; break;
-            case '\r': out += "\\r"; break;
-            case '\n': out += "\\n"; break;
-            default: out += c; break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            default:
+                out += c;
+                break;
         }
     }
     return out;
@@ -161,10 +174,26 @@ std::string Unescape(const std::string& s) {
     for (size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '\\' && i + 1 < s.size()) {
             char n = s[i + 1];
-            if (n == 'n') { out += '\n'; ++i; continue; }
-            if (n == 'r') { out += '\r'; ++i; continue; }
-            if (n == 't') { out += '\t'; ++i; continue; }
-            if (n == '\\') { out += '\\'; ++i; continue; }
+            if (n == 'n') {
+                out += '\n';
+                ++i;
+                continue;
+            }
+            if (n == 'r') {
+                out += '\r';
+                ++i;
+                continue;
+            }
+            if (n == 't') {
+                out += '\t';
+                ++i;
+                continue;
+            }
+            if (n == '\\') {
+                out += '\\';
+                ++i;
+                continue;
+            }
         }
         out += s[i];
     }
@@ -251,8 +280,8 @@ bool ReadWholeFile(const std::string& path, std::string& data) {
 class Records {
    public:
     bool Open(const std::string& path) {
-        file_ = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        file_ = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         return file_ != INVALID_HANDLE_VALUE;
     }
 
@@ -288,9 +317,11 @@ Records g_records;
 // ---------------------------------------------------------------------------------------------
 // Remote queries inside the program under test.
 //
-// RemoteQuery must be position independent: it reaches every API through pointers in the block,
-// uses no globals, literals, switch tables or helper calls, and keeps only small locals.  It is
-// placed in its own sorted section so that RemoteQueryEnd follows it and gives its size.
+// UiDriverRemoteQuery must be position independent: it reaches every API through pointers in the
+// block, takes every non-trivial constant from the block, uses no globals, literals, switch tables
+// or helper calls, and keeps only small locals.  It is compiled without optimisation (so no
+// constant pools or vector constants appear) and placed in its own sorted section so that
+// UiDriverRemoteQueryEnd follows it and gives its size.
 
 constexpr int kRemoteMaxDepth = 16;
 constexpr int kRemoteMaxItems = 512;
@@ -320,7 +351,13 @@ struct RemoteBlock {
     int32_t status;
     int32_t count;
     int32_t truncated;
-    RECT rect;
+    // Constants come from the driver so the routine needs no constant data of its own.
+    uint32_t miiSize;
+    uint32_t miiMask;
+    uint32_t textChars;
+    int32_t maxItems;
+    int32_t maxDepth;
+    RECT rect;  // in: 0,0,4,8; out: mapped by MapDialogRect
     MENUITEMINFOW mii;
     uint64_t stackMenu[kRemoteMaxDepth];
     int32_t stackIndex[kRemoteMaxDepth];
@@ -339,8 +376,8 @@ typedef BOOL(WINAPI* MapDialogRectFn)(HWND, LPRECT);
 #if defined(__GNUC__) && !defined(_MSC_VER)
 #define UIDRV_CAN_INJECT 1
 #if defined(__clang__)
-#define UIDRV_REMOTE_ATTRS __attribute__((section(".text$uidrv_a"), noinline, used, no_instrument_function))
-#define UIDRV_REMOTE_END_ATTRS __attribute__((section(".text$uidrv_b"), noinline, used))
+#define UIDRV_REMOTE_ATTRS __attribute__((section(".text$uidrv_a"), noinline, optnone, used, no_instrument_function))
+#define UIDRV_REMOTE_END_ATTRS __attribute__((section(".text$uidrv_b"), noinline, optnone, used))
 #else
 #if defined(__x86_64__) || defined(__i386__)
 #define UIDRV_X86_ATTRS indirect_branch("keep"), function_return("keep"),
@@ -352,10 +389,9 @@ typedef BOOL(WINAPI* MapDialogRectFn)(HWND, LPRECT);
 #else
 #define UIDRV_NOSSP_ATTRS
 #endif
-#define UIDRV_REMOTE_ATTRS                                                                                   \
-    __attribute__((section(".text$uidrv_a"), noipa, used, no_instrument_function,                           \
-                   no_profile_instrument_function, UIDRV_X86_ATTRS UIDRV_NOSSP_ATTRS                         \
-                   optimize("no-tree-loop-distribute-patterns", "no-reorder-blocks-and-partition")))
+#define UIDRV_REMOTE_ATTRS                                                                                        \
+    __attribute__((section(".text$uidrv_a"), noipa, used, no_instrument_function, no_profile_instrument_function, \
+                   UIDRV_X86_ATTRS UIDRV_NOSSP_ATTRS optimize("O0")))
 #define UIDRV_REMOTE_END_ATTRS __attribute__((section(".text$uidrv_b"), noipa, used))
 #endif
 #else
@@ -371,10 +407,6 @@ extern "C" UIDRV_REMOTE_ATTRS DWORD WINAPI UiDriverRemoteQuery(LPVOID param) {
     b->count = 0;
     b->truncated = 0;
     if (b->op == kOpBaseUnits) {
-        b->rect.left = 0;
-        b->rect.top = 0;
-        b->rect.right = 4;
-        b->rect.bottom = 8;
         MapDialogRectFn mapRect = reinterpret_cast<MapDialogRectFn>(static_cast<uintptr_t>(b->fnMapDialogRect));
         b->status = mapRect(hwnd, &b->rect) ? kStOk : kStFailed;
         return 1;
@@ -407,31 +439,31 @@ extern "C" UIDRV_REMOTE_ATTRS DWORD WINAPI UiDriverRemoteQuery(LPVOID param) {
         }
         int index = b->stackIndex[depth];
         b->stackIndex[depth] = index + 1;
-        if (b->count >= kRemoteMaxItems) {
+        if (b->count >= b->maxItems) {
             b->truncated = 1;
             break;
         }
         RemoteMenuItem* item = &b->items[b->count];
         MENUITEMINFOW* mii = &b->mii;
         HMENU menu = reinterpret_cast<HMENU>(static_cast<uintptr_t>(b->stackMenu[depth]));
-        mii->cbSize = sizeof(MENUITEMINFOW);
-        mii->fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
+        mii->cbSize = b->miiSize;
+        mii->fMask = b->miiMask;
         mii->fType = 0;
         mii->fState = 0;
         mii->wID = 0;
         mii->hSubMenu = nullptr;
         mii->dwTypeData = item->text;
-        mii->cch = kRemoteTextChars;
+        mii->cch = b->textChars;
         item->text[0] = 0;
         item->depth = depth;
         item->ok = getInfo(menu, static_cast<UINT>(index), TRUE, mii) ? 1 : 0;
-        item->text[kRemoteTextChars - 1] = 0;
+        item->text[b->textChars - 1] = 0;
         item->type = mii->fType;
         item->state = mii->fState;
         item->id = mii->wID;
         item->hasSubmenu = (item->ok && mii->hSubMenu) ? 1 : 0;
         b->count = b->count + 1;
-        if (item->hasSubmenu && depth + 1 < kRemoteMaxDepth) {
+        if (item->hasSubmenu && depth + 1 < b->maxDepth) {
             int subCount = getCount(mii->hSubMenu);
             if (subCount > 0) {
                 ++depth;
@@ -501,7 +533,8 @@ class RemoteCaller {
         }
         if (block.count > 0 && block.count <= kRemoteMaxItems) {
             SIZE_T itemsSize = sizeof(RemoteMenuItem) * static_cast<SIZE_T>(block.count);
-            if (!ReadProcessMemory(process_, static_cast<char*>(remoteBlock_) + header, block.items, itemsSize, &done) ||
+            if (!ReadProcessMemory(process_, static_cast<char*>(remoteBlock_) + header, block.items, itemsSize,
+                                   &done) ||
                 done != itemsSize) {
                 Verbose("remote: ReadProcessMemory of items failed (%lu)", GetLastError());
                 return false;
@@ -637,6 +670,13 @@ RemoteBlock& FreshBlock(int op, HWND hwnd) {
     std::memset(&b, 0, offsetof(RemoteBlock, items));
     b.op = op;
     b.hwnd = reinterpret_cast<uintptr_t>(hwnd);
+    b.miiSize = sizeof(MENUITEMINFOW);
+    b.miiMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
+    b.textChars = kRemoteTextChars;
+    b.maxItems = kRemoteMaxItems;
+    b.maxDepth = kRemoteMaxDepth;
+    b.rect.right = 4;
+    b.rect.bottom = 8;
     return b;
 }
 
@@ -776,6 +816,12 @@ bool IsListClass(const std::wstring& cls) {
     return EqualsNoCase(cls, L"ListBox") || EqualsNoCase(cls, L"ComboLBox");
 }
 
+// Controls that keep their text in their own buffer rather than in the window text.
+bool KeepsOwnText(const std::wstring& cls) {
+    return EqualsNoCase(cls, L"Edit") || IsComboClass(cls) || EqualsNoCase(cls, L"RichEdit") ||
+           EqualsNoCase(cls, L"RichEdit20A") || EqualsNoCase(cls, L"RichEdit20W") || EqualsNoCase(cls, L"RICHEDIT50W");
+}
+
 bool IsButtonClass(const std::wstring& cls) {
     return EqualsNoCase(cls, L"Button");
 }
@@ -792,13 +838,18 @@ class Sender {
         DWORD bound = Bounded(kSendTimeoutMs);
         DWORD_PTR r = 0;
         SetLastError(0);
+        ULONGLONG started = Now();
         LRESULT ok = bound ? SendMessageTimeoutW(h, msg, w, l, SMTO_BLOCK | SMTO_ABORTIFHUNG, bound, &r) : 0;
         if (!ok) {
+            // Some messages simply fail across processes (Wine: WM_GETFONT); only a timeout, or a
+            // thread Windows considers hung, makes the thread count as busy.
             DWORD err = GetLastError();
-            if (!bound || err == ERROR_TIMEOUT || err == 0) {
+            ULONGLONG elapsed = Now() - started;
+            bool timedOut = !bound || err == ERROR_TIMEOUT || elapsed + 50 >= bound;
+            Verbose("send 0x%04X to thread %lu failed (error %lu, %llu ms)%s", msg, tid, err,
+                    static_cast<unsigned long long>(elapsed), timedOut ? "; thread treated as busy" : "");
+            if (timedOut)
                 busyThreads_.push_back(tid);
-                Verbose("send 0x%04X to thread %lu timed out; thread treated as busy", msg, tid);
-            }
             return false;
         }
         if (result)
@@ -809,6 +860,27 @@ class Sender {
    private:
     std::vector<DWORD> busyThreads_;
 };
+
+// Text of a control.  Window text (InternalGetWindowText) never blocks, but edit and combo
+// controls keep their current text in their own buffer, so for those a bounded WM_GETTEXT is tried
+// first; when the UI thread is busy the window text is used instead.
+std::wstring ControlText(HWND c, const std::wstring& cls, Sender& sender) {
+    if (KeepsOwnText(cls)) {
+        DWORD_PTR len = 0;
+        if (sender.Send(c, WM_GETTEXTLENGTH, 0, 0, &len) && len < (1u << 20)) {
+            std::vector<wchar_t> buf(static_cast<size_t>(len) + 16, L'\0');
+            DWORD_PTR got = 0;
+            if (sender.Send(c, WM_GETTEXT, static_cast<WPARAM>(buf.size()), reinterpret_cast<LPARAM>(buf.data()),
+                            &got)) {
+                size_t n = 0;
+                while (n < buf.size() && buf[n])
+                    ++n;
+                return std::wstring(buf.data(), n);
+            }
+        }
+    }
+    return WindowTextW(c);
+}
 
 // Dialog base units of a dialog in the program under test, cached per window.
 std::map<HWND, std::pair<int, int>> g_baseUnits;
@@ -987,8 +1059,8 @@ void DumpWindow(HWND wnd) {
         if (units)
             dlu = RectString(PixelsToUnits(r.left, bx, 4), PixelsToUnits(r.top, by, 8), PixelsToUnits(w, bx, 4),
                              PixelsToUnits(h, by, 8));
-        g_records.Write({"CONTROL", Int(id), Narrow(cls), Narrow(WindowTextW(c)), Hex32(static_cast<DWORD>(cs)),
-                         IsWindowEnabled(c) ? "1" : "0", (cs & WS_VISIBLE) ? "1" : "0",
+        g_records.Write({"CONTROL", Int(id), Narrow(cls), Narrow(ControlText(c, cls, sender)),
+                         Hex32(static_cast<DWORD>(cs)), IsWindowEnabled(c) ? "1" : "0", (cs & WS_VISIBLE) ? "1" : "0",
                          RectString(r.left, r.top, w, h), dlu});
         if (IsComboClass(cls) || IsListClass(cls)) {
             DumpItems(c, id, cls, cs, sender);
@@ -1067,7 +1139,20 @@ void DumpMenus(HWND wnd) {
 // ---------------------------------------------------------------------------------------------
 // Script
 
-enum class Op { kDump, kDumpMenu, kClick, kCommand, kSysCommand, kSetText, kSelect, kCheck, kKey, kSleep, kMark, kClose };
+enum class Op {
+    kDump,
+    kDumpMenu,
+    kClick,
+    kCommand,
+    kSysCommand,
+    kSetText,
+    kSelect,
+    kCheck,
+    kKey,
+    kSleep,
+    kMark,
+    kClose
+};
 
 struct Action {
     Op op;
@@ -1243,9 +1328,20 @@ LPARAM KeyLParam(UINT vk, bool up) {
     UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) & 0xFF;
     LPARAM l = 1 | (static_cast<LPARAM>(scan) << 16);
     switch (vk) {
-        case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_PRIOR: case VK_NEXT:
-        case VK_HOME: case VK_END: case VK_INSERT: case VK_DELETE: case VK_DIVIDE: case VK_NUMLOCK:
-        case VK_RCONTROL: case VK_RMENU:
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_HOME:
+        case VK_END:
+        case VK_INSERT:
+        case VK_DELETE:
+        case VK_DIVIDE:
+        case VK_NUMLOCK:
+        case VK_RCONTROL:
+        case VK_RMENU:
             l |= static_cast<LPARAM>(1) << 24;
             break;
         default:
@@ -1344,9 +1440,9 @@ Flow RunAction(HWND wnd, const Action& a) {
                 }
                 HWND parent = GetParent(ctl);
                 WORD code = combo ? CBN_SELCHANGE : LBN_SELCHANGE;
-                posted = PostMessageW(parent ? parent : wnd, WM_COMMAND,
-                                      MAKEWPARAM(static_cast<WORD>(ControlId(ctl)), code),
-                                      reinterpret_cast<LPARAM>(ctl)) != 0;
+                posted =
+                    PostMessageW(parent ? parent : wnd, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(ControlId(ctl)), code),
+                                 reinterpret_cast<LPARAM>(ctl)) != 0;
             }
             break;
         }
