@@ -59,6 +59,24 @@ start_wine() {
     timeout 60 "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
+# Runs a command in a network namespace of its own, with only a loopback device, so a test
+# server's port 80 is its alone and nothing the program sends can leave the machine. Wine
+# opens sockets in its server process, so the Wine server is restarted inside as well.
+in_private_network() {
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    "$WINESERVER" -w >/dev/null 2>&1 || true
+    unshare --net bash -c '
+        set -e
+        ip link set lo up
+        "$0" -p </dev/null >/dev/null 2>&1 || true
+        timeout 60 "$1" cmd /c exit </dev/null >/dev/null 2>&1 || true
+        shift
+        status=0
+        "$@" || status=$?
+        "'"$WINESERVER"'" -k >/dev/null 2>&1 || true
+        exit $status' "$WINESERVER" "$WINE" "$@"
+}
+
 stop_wine() {
     [ -n "${WINEPREFIX:-}" ] && "$WINESERVER" -k >/dev/null 2>&1 || true
     [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true

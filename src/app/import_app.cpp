@@ -26,6 +26,7 @@ void RunStatusWindow(const StartDecision& decision, const std::string& exportFil
     status->programName = programName;
     status->Show();
     status->RepaintNow();
+    status->RunImport();
     status->Destroy();
 }
 

@@ -7,6 +7,9 @@
 #include <string>
 
 #include "config/import_settings.h"
+#include "config/route_list.h"
+#include "config/route_table.h"
+#include "import/quote_line_buffer.h"
 #include "platform/dialog.h"
 
 class StatusDialog : public platform::Dialog {
@@ -16,11 +19,20 @@ public:
     StatusDialog();
     ~StatusDialog() override;
 
-    // Shows the rater code and builds the window's own settings record.
+    // Shows the rater code and builds the window's own settings record, route list and
+    // route table, in that order.
     void Prepare(std::string raterCode);
+
+    // The import: encodes the export file, writes "export.log", posts the quote and opens
+    // the web product. 1 when the network part ran to its end, 0 when there was nothing to
+    // import, the file could not be taken whole, or an internet error ended it.
+    int RunImport();
 
     std::string generatedFileName;
     std::unique_ptr<ImportSettings> settings;
+    std::unique_ptr<RouteList> routeList;
+    std::unique_ptr<RouteTable> routeTable;
+    QuoteLineBuffer lineBuffer;
     std::string importId;
     std::string versionText = "...";
     std::string raterCode;
@@ -33,6 +45,10 @@ protected:
     bool OnInitDialog() override;
 
 private:
+    // Sets the progress line and paints the window at once: the import blocks the only
+    // thread, so the window never repaints by itself.
+    void ShowStatus(const std::string& text);
+
     platform::Control raterLine_;
     platform::Control versionLabel_;
     platform::Control progressLine_;

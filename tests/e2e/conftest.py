@@ -1,8 +1,11 @@
 import os
+import shutil
+import subprocess
+from pathlib import Path
 
 import pytest
 
-from harness import BUILD, ProgramFolder
+from harness import BUILD, WINE, ProgramFolder
 
 
 @pytest.fixture(scope="session")
@@ -10,7 +13,7 @@ def prefix():
     """The Wine prefix and display that scripts/test.sh prepared for this run."""
     if not os.environ.get("WINEPREFIX") or not os.environ.get("DISPLAY"):
         pytest.fail("run the end-to-end tests through scripts/test.sh (it prepares Wine and a display)")
-    for tool in ("Vantrel.exe", "ui_driver.exe"):
+    for tool in ("Vantrel.exe", "ui_driver.exe", "handoff_recorder.exe"):
         if not (BUILD / tool).exists():
             pytest.fail(f"{BUILD / tool} is missing: build the windows preset first")
     return os.environ["WINEPREFIX"]
@@ -28,3 +31,39 @@ def make_program(prefix, request):
     def make(exe_name, suffix=""):
         return ProgramFolder(prefix, request.node.name + suffix, exe_name)
     return make
+
+
+class HandOff:
+    """The recorder that the test prefix opens web addresses and .hta files with."""
+
+    def __init__(self, prefix):
+        self.folder = Path(prefix) / "drive_c" / "tools"
+        self.log = self.folder / "handoff.log"
+
+    def clear(self):
+        self.log.unlink(missing_ok=True)
+
+    def requests(self):
+        """(working directory, command line after the recorder's path) per hand-off."""
+        if not self.log.exists():
+            return []
+        return [tuple(line.split("\t", 1)) for line in self.log.read_bytes().decode("latin-1").splitlines()]
+
+
+@pytest.fixture(scope="session")
+def handoff_recorder(prefix):
+    recorder = HandOff(prefix)
+    recorder.folder.mkdir(parents=True, exist_ok=True)
+    shutil.copy(BUILD / "handoff_recorder.exe", recorder.folder)
+    command = '"C:\\tools\\handoff_recorder.exe" "%1" %*'
+    for key, value in [("HKCR\\http\\shell\\open\\command", command), ("HKCR\\.hta", "htafile"),
+                       ("HKCR\\htafile\\shell\\open\\command", command)]:
+        subprocess.run([WINE, "reg", "add", key, "/ve", "/d", value, "/f"], stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60, check=True)
+    return recorder
+
+
+@pytest.fixture
+def handoff(handoff_recorder):
+    handoff_recorder.clear()
+    return handoff_recorder

@@ -110,6 +110,13 @@ class ProgramFolder:
         values = {"useItcZavezuda": "N", "raterCode": rater, **fields}
         self.write("Vantrel.dat", "".join(values.get(n, "") + ";\r\n" for n in names))
 
+    def route(self, product, server="http://127.0.0.1", browser_path="UNDEFINED", site_mode="LIVE"):
+        """Writes "PRoute.dat" whose value 93 is an extra route row for `product`."""
+        row = ("E2E MUTUAL".ljust(20) + "QQ".ljust(5) + "IL".ljust(5) + product.ljust(60) + server.ljust(100)
+               + browser_path.ljust(50))
+        values = [site_mode] + [""] * 91 + [row]
+        self.write("PRoute.dat", "".join(value + ";\r\n" for value in values))
+
     def run(self, arguments="", script="", timeout=30):
         """Starts Vantrel.exe with `arguments` (the exact argument part of its command line)
         under the UI driver, which answers every message box with OK and acts on dialogs by

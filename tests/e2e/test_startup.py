@@ -6,6 +6,7 @@ from pathlib import Path
 import pytest
 
 from harness import log_lines
+from receiver import Receiver
 
 CAPTION = "Comparative Rater Import Utility"
 MAIN_WINDOW = f"window {CAPTION}|1000\ndump\nclick 2\n"
@@ -19,6 +20,13 @@ def tove(prefix):
 
 def not_found(path):
     return f"The passed file {path} could not be found!! Aborting..."
+
+
+def configure_import(program, rater):
+    """Settings whose product routes to the local test server, so an import started here
+    goes through without messages of its own."""
+    program.configure(rater, serverPostFile="post", productName="E2E AUTO")
+    program.route("E2E AUTO")
 
 
 def assert_main_window(run):
@@ -96,11 +104,12 @@ def test_qq_under_a_darede_program_looks_in_tove_and_makes_no_folder(make_progra
 
 
 @pytest.mark.parametrize("rater", ["FSC", "ITC", "QQ"])
-def test_a_found_export_file_opens_the_status_window(program, rater):
-    program.configure(rater)
+def test_a_found_export_file_opens_the_status_window(program, rater, handoff):
+    configure_import(program, rater)
     program.write("QUOTE.TXT", '"1","SMITH"\r\n')
     path = "quote.txt" if rater == "QQ" else f"{program.windows_path}\\quote.txt /x"
-    run = program.run(path, MAIN_WINDOW + STATUS_WINDOW)
+    with Receiver():
+        run = program.run(path, MAIN_WINDOW + STATUS_WINDOW)
     assert (run.timed_out, run.exit_code, run.messages, run.unexpected) == (False, 0, [], [])
     command = path.upper()
     assert program.read("vantrel.log") == log_lines(
@@ -108,11 +117,13 @@ def test_a_found_export_file_opens_the_status_window(program, rater):
         "Version number = 2.101020")
 
 
-def test_log_file_mode_warns_twice_then_imports_as_log(program):
-    program.configure("FSC")
+def test_log_file_mode_warns_twice_then_imports_as_log(program, handoff):
+    configure_import(program, "FSC")
     program.write("EXPORT.LOG", "line\r\n")
     command = f"{program.windows_path}\\EXPORT.LOG".upper()
-    run = program.run(f"{program.windows_path}\\export.log", MAIN_WINDOW + STATUS_WINDOW)
+    with Receiver() as server:
+        run = program.run(f"{program.windows_path}\\export.log", MAIN_WINDOW + STATUS_WINDOW)
+    assert b"&rater=LOG&" in server.requests[0].body
     assert run.messages == [
         ("Vantrel", f"You are passing a LOG file, Click OK to continue\n Cmd Line={command}\nExe Name=VANTREL"
                     "\n .TT found=-1"),
@@ -123,10 +134,13 @@ def test_log_file_mode_warns_twice_then_imports_as_log(program):
         "Comparative Rater = LOG", "Version number = 2.101020")
 
 
-def test_an_export_file_found_only_under_tove_is_accepted(program, prefix):
-    program.configure("FSC")
+def test_an_export_file_found_only_under_tove_is_accepted(program, prefix, handoff):
+    configure_import(program, "FSC")
     tove(prefix).mkdir(parents=True, exist_ok=True)
     (tove(prefix) / "FALLBACK.TXT").write_bytes(b'"1","A"\r\n')
-    run = program.run("fallback.txt", MAIN_WINDOW + STATUS_WINDOW)
-    assert (run.timed_out, run.messages) == (False, [])
+    with Receiver():
+        run = program.run("fallback.txt", MAIN_WINDOW + STATUS_WINDOW)
+    # Start-up accepts the file, but keeps the path as given, which the import then
+    # looks for in the program folder.
+    assert (run.timed_out, run.message_texts) == (False, ["File does not exist FALLBACK.TXT"])
     assert b"Comparative Rater FORCE = FSC" in program.read("vantrel.log")

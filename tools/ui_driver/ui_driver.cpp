@@ -1547,6 +1547,20 @@ int Usage(const std::string& message) {
 
 }  // namespace
 
+
+// Waits until no process is left in `job`, or `limitMs` has passed.
+static void WaitForJobToEmpty(HANDLE job, DWORD limitMs) {
+    if (!job)
+        return;
+    const ULONGLONG end = GetTickCount64() + limitMs;
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
+    while (QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info, nullptr) &&
+           info.ActiveProcesses > 0 && GetTickCount64() < end)
+        Sleep(50);
+}
+
+static const DWORD kJobDrainMs = 10000;
+
 int main(int argc, char** argv) {
     g_start = Now();
     Options opt;
@@ -1716,6 +1730,9 @@ int main(int argc, char** argv) {
         GetExitCodeProcess(pi.hProcess, &code);
         g_records.Write({"EXIT", std::to_string(static_cast<unsigned long>(code))});
         rc = kExitChildExited;
+        // Programs the child handed work to (the browser it opened) belong to the job too:
+        // give them a bounded while to finish before closing the job ends them.
+        WaitForJobToEmpty(job, kJobDrainMs);
     } else {
         g_records.Write({"TIMEOUT"});
         g_hardLimit = Now() + kTimeoutGraceMs;

@@ -10,6 +10,7 @@
 
 #include "platform/clock.h"
 #include "platform/dialog.h"
+#include "platform/http_post.h"
 
 namespace fake {
 
@@ -24,6 +25,7 @@ struct State {
 
     int sleepCalls = 0;
     long long sleptMilliseconds = 0;
+    std::vector<int> sleeps;  // every pause, in order
 
     // Every clock reading takes the next queued reading; when none is queued, `clock`.
     platform::ClockReading clock{2026, 12, 7, 20, 56, 5};
@@ -38,6 +40,19 @@ struct State {
     std::vector<std::string> events;
     int dialogColourRed = -1, dialogColourGreen = -1, dialogColourBlue = -1;
     bool controls3d = false;
+
+    // Posts made, and the answer the next post gets. A post's `beforeSend` adds the event
+    // "send" when the outcome lets the request go out.
+    std::vector<platform::FormPost> posts;
+    platform::PostResult postResult;
+    bool postFailsBeforeSend = false;
+
+    struct ShellRequest {
+        std::string file, parameters, directory;
+        int showCommand;
+    };
+    std::vector<ShellRequest> shellRequests;
+    long long shellResult = 42;
 
     // Plays the user while a modal dialog runs, after its initialisation. Returns without
     // ending the dialog means Cancel.

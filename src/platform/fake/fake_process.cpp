@@ -68,6 +68,7 @@ bool ReplaceFileWith(const std::string& source, const std::string& target) {
 void SleepMilliseconds(int milliseconds) {
     ++fake::Platform().sleepCalls;
     fake::Platform().sleptMilliseconds += milliseconds;
+    fake::Platform().sleeps.push_back(milliseconds);
 }
 
 ClockReading LocalTime() {

@@ -1,0 +1,76 @@
+// The rater's export file held in memory, one line per slot, and its two encodings as the
+// field part of the form body that the import posts.
+//
+// Record encoding (the "FSC" rater): every line is a quoted, comma-separated record whose
+// first value is its record number, `"12","first","second"`, and every value becomes one
+// field `&R<G>=<N>,<O>,<F>,<value>`: G the running field number of the whole call, N the
+// record number, O how many lines with that number have been met so far, F the value's
+// position on its line (from 1).
+//
+// Line encoding (every other rater): every non-empty line becomes `&R<slot>=<line>`; empty
+// lines leave gaps in the keys.
+//
+// Both encoders reload the file first, walk all 5000 slots, and return either empty text
+// or text that begins with "&R", ready to follow the header part. "&" and "%" are removed
+// from each line before it is cut up; "#" and "'" are removed from the values and every
+// space in them is sent as "%20". Nothing else is encoded.
+//
+// The slots are worked on in place: after an encoder each slot holds what its cuts left
+// (most slots are consumed down to empty text by the record encoding). Only the returned
+// text is meant to be used.
+#pragma once
+
+#include <map>
+#include <string>
+
+class QuoteLineBuffer {
+   public:
+    static constexpr int kLineCapacity = 5000;
+    static constexpr int kRecordNumbers = 30;
+
+    QuoteLineBuffer() = default;
+    virtual ~QuoteLineBuffer() = default;
+
+    // Fills `lines` from the file at `filePath`: slot k gets line k+1 without its line end
+    // (CR LF or LF); text after the last line feed is not read; slots past the last line
+    // keep what they held. A missing file shows "File does not exist " and the path and
+    // leaves every slot as it was.
+    void LoadFile();
+
+    // True when the last LoadFile met more lines than there are slots. The first 5000 were
+    // loaded (and are encoded) all the same; the import must refuse such a file rather than
+    // post a quote with its tail cut off.
+    bool TooManyLines() const { return tooManyLines_; }
+
+    // Sets the 30 counters, and the counts of record numbers outside 0-29, to 0.
+    void ClearRecordCounters();
+
+    // The line encoding. Loads the file first.
+    std::string EncodeLines();
+
+    // The record encoding. Loads the file and clears the counters first, so every call
+    // starts the occurrences and the running field number again.
+    //
+    // The record number is the text before the first `",` of a line (its first two
+    // characters when there is none), quotes and commas removed, read as the C library's
+    // atoi reads it; a number beyond the range of int reads as the nearest end of the
+    // range, as the Windows C runtime's atoi does. Numbers outside 0-29 are counted apart
+    // from `recordCounters`, so they get true occurrence numbers too.
+    std::string EncodeRecords();
+
+    std::string lines[kLineCapacity];
+    // Occurrences met so far of record numbers 0-29, during EncodeRecords.
+    int recordCounters[kRecordNumbers] = {};
+    std::string filePath;
+
+   private:
+    // Counts the occurrence of record number `n` and returns it.
+    int CountOccurrence(int n);
+
+    // Room for the body of the lines as loaded, so that a long export is not copied
+    // again and again as the body grows.
+    void ReserveBody(std::string& body) const;
+
+    std::map<int, int> otherRecordCounters_;
+    bool tooManyLines_ = false;
+};

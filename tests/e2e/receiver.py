@@ -1,0 +1,97 @@
+"""A stand-in for the customer's server in the end-to-end tests: listens on 127.0.0.1:80
+(inside the test run's own network namespace), records each raw request, and answers the
+way a test asks: normally, with a 500, by closing at once, or not at all."""
+
+import socket
+import struct
+import threading
+from dataclasses import dataclass
+
+
+@dataclass
+class Request:
+    raw: bytes
+
+    @property
+    def head(self):
+        return self.raw.split(b"\r\n\r\n", 1)[0].decode("latin-1")
+
+    @property
+    def request_line(self):
+        return self.head.split("\r\n", 1)[0]
+
+    @property
+    def headers(self):
+        pairs = [line.split(":", 1) for line in self.head.split("\r\n")[1:]]
+        return {name.strip().lower(): value.strip() for name, value in pairs}
+
+    @property
+    def body(self):
+        return self.raw.split(b"\r\n\r\n", 1)[1]
+
+
+class Receiver:
+    """mode: "answer" (200 OK), "error" (500), "close" (read, then close without an
+    answer), "reset" (close with a reset as soon as the connection is accepted),
+    "stall" (read and never answer until the test ends)."""
+
+    def __init__(self, mode="answer", port=80):
+        self.mode = mode
+        self.requests = []
+        self._stop = threading.Event()
+        self._server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        self._server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        self._server.bind(("127.0.0.1", port))
+        self._server.listen(8)
+        self._server.settimeout(0.2)
+        self._thread = threading.Thread(target=self._serve, daemon=True)
+
+    def __enter__(self):
+        self._thread.start()
+        return self
+
+    def __exit__(self, *exc):
+        self._stop.set()
+        self._thread.join(timeout=5)
+        self._server.close()
+
+    def _serve(self):
+        while not self._stop.is_set():
+            try:
+                connection, _ = self._server.accept()
+            except socket.timeout:
+                continue
+            with connection:
+                self._handle(connection)
+
+    def _handle(self, connection):
+        if self.mode == "reset":
+            connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            return
+        raw = self._read_request(connection)
+        self.requests.append(Request(raw))
+        if self.mode == "answer":
+            connection.sendall(b"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 2\r\n\r\nOK")
+        elif self.mode == "error":
+            connection.sendall(b"HTTP/1.0 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n")
+        elif self.mode == "stall":
+            self._stop.wait(120)
+
+    def _read_request(self, connection):
+        connection.settimeout(10)
+        raw = b""
+        try:
+            while b"\r\n\r\n" not in raw:
+                chunk = connection.recv(65536)
+                if not chunk:
+                    return raw
+                raw += chunk
+            length = int(Request(raw).headers.get("content-length", "0"))
+            while len(Request(raw).body) < length:
+                chunk = connection.recv(65536)
+                if not chunk:
+                    break
+                raw += chunk
+        except socket.timeout:
+            pass
+        return raw

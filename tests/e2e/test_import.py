@@ -1,0 +1,129 @@
+"""A rater's start of the real Vantrel.exe posts the quote to a local server and hands the
+agent over to the web product."""
+
+import re
+
+import pytest
+
+from receiver import Receiver
+
+CAPTION = "Comparative Rater Import Utility"
+STATUS_WINDOW = f"window {CAPTION}|1004\ndump\n"
+ID = r"(2\d{8,13})"  # MakeStamp: year, then month to second without leading zeros
+
+FSC_EXPORT = (b'"1","SMITH","JOHN"\n"2","2001","FORD","F-150 (4X4, XLT)"\n'
+              b'"1","DOE, JR","(555) 123-4567","O\'NEIL #2"\n"3","","Y"\n"32000","END"\n')
+FSC_FIELDS = ("&R0=1,1,1,SMITH&R1=1,1,2,JOHN&R2=2,1,1,2001&R3=2,1,2,FORD&R4=2,1,3,F-150%20(4X4|%20XLT)"
+              "&R5=1,2,1,DOE%20JR&R6=1,2,2,(555)%20123-4567|&R7=1,2,3,ONEIL%202&R8=3,1,1,&R9=3,1,2,Y")
+
+
+def prepare(program, rater, export=FSC_EXPORT, browser_path="UNDEFINED", server="http://127.0.0.1"):
+    program.configure(rater, serverPostFile="krn/import.asp", krnLaunchFile="krn/start.asp", productName="E2E AUTO")
+    program.route("E2E AUTO", server=server, browser_path=browser_path)
+    program.write("QUOTE.TXT", export)
+    return f"{program.windows_path}\\quote.txt"
+
+
+def test_an_fsc_import_posts_the_form_writes_the_log_and_opens_the_start_page(program, handoff):
+    path = prepare(program, "FSC")
+    with Receiver() as server:
+        run = program.run(path, STATUS_WINDOW, timeout=60)
+    assert (run.timed_out, run.exit_code, run.messages) == (False, 0, [])
+
+    (request,) = server.requests
+    assert request.request_line == "POST /krn/import.asp HTTP/1.0"
+    assert request.headers["content-type"] == "application/x-www-form-urlencoded"
+    assert request.headers["user-agent"] == "Vantrel"
+    assert int(request.headers["content-length"]) == len(request.body)
+    body = request.body.decode("latin-1")
+    match = re.fullmatch(r"source=Vantrel20&xversion=2\.101020&rater=FSC&externalQuoteImportID=" + ID
+                         + r"&fileGenName=(\d+)\.sti" + re.escape(FSC_FIELDS), body)
+    assert match, body
+    import_id = match.group(1)
+
+    log = program.read("export.log").decode("latin-1")
+    first_line = log.split("\r\n", 1)[0]
+    assert re.fullmatch(r"FSC data export \[\d\d/\d\d/\d{4} \d{1,2}:\d\d[ap]m\]", first_line)
+    startup_link = f"http://127.0.0.1/krn/start.asp?externalQuoteImportID={import_id}"
+    line5 = body.replace("&", "\n").replace("%20", " ")
+    assert log == "".join(line + "\r\n" for line in [
+        first_line, "Server = 127.0.0.1 KRN Browser Path = UNDEFINED", "Web Post File = krn/import.asp",
+        f"KRN Startup link = {startup_link}", line5.replace("\n", "\r\n"), "", "", "", "", ""])
+
+    assert [args for _, args in handoff.requests()] == [f'"{startup_link}" ']
+
+
+def test_a_line_encoded_import_and_a_local_launch_page(program, handoff):
+    launch = program.path / "krn"
+    launch.mkdir()
+    (launch / "krn.hta").write_bytes(b"<html></html>")
+    browser_path = f"{program.windows_path}\\krn"
+    path = prepare(program, "QQ", export=b"ABC 1\n\nX&Y 50%\nO'NEIL #2  \nTAIL", browser_path=browser_path)
+    with Receiver() as server:
+        run = program.run("quote.txt", STATUS_WINDOW, timeout=60)
+    assert (run.timed_out, run.messages) == (False, [])
+    body = server.requests[0].body.decode("latin-1")
+    match = re.fullmatch(r"source=Vantrel20&xversion=2\.101020&rater=QQ&externalQuoteImportID=" + ID
+                         + r"&fileGenName=\d+\.sti&R0=ABC%201&R2=XY%2050&R3=ONEIL%202", body)
+    assert match, body
+    ((directory, arguments),) = handoff.requests()
+    assert directory.lower() == browser_path.lower()
+    # The shell is handed the bare file name, run in the browser path.
+    assert arguments == f'"krn.hta" externalQuoteImportID={match.group(1)}'
+    assert path  # the QQ rule found quote.txt in the program folder
+
+
+def test_the_servers_answer_is_not_examined(program, handoff):
+    path = prepare(program, "FSC")
+    with Receiver("error") as server:
+        run = program.run(path, STATUS_WINDOW, timeout=60)
+    assert (run.messages, len(server.requests), len(handoff.requests())) == ([], 1, 1)
+
+
+def test_nothing_listening_ends_in_the_internet_error_messages(program, handoff):
+    path = prepare(program, "FSC")
+    run = program.run(path, STATUS_WINDOW, timeout=60)
+    texts = run.message_texts
+    assert len(texts) == 3, texts
+    assert texts[0] == "An HTTP Exception has occured. Click OK to see the error message"
+    assert texts[1] and len(texts[1]) <= 259
+    assert texts[2] == "Server: 127.0.0.1"
+    assert handoff.requests() == []
+    assert program.read("export.log").startswith(b"FSC data export [")
+
+
+def test_an_unknown_product_names_itself_as_the_server(program, handoff):
+    path = prepare(program, "FSC")
+    program.configure("FSC", serverPostFile="krn/import.asp", productName="NO SUCH PRODUCT")
+    run = program.run(path, STATUS_WINDOW, timeout=60)
+    assert run.message_texts[0] == "An HTTP Exception has occured. Click OK to see the error message"
+    assert run.message_texts[2] == "Server: No Server Path Found NO SUCH PRODUCT"
+    assert handoff.requests() == []
+
+
+def test_an_export_of_more_than_5000_lines_is_refused_whole(program, handoff):
+    path = prepare(program, "QQ", export=b"LINE\r\n" * 5001)
+    with Receiver() as server:
+        run = program.run("quote.txt", STATUS_WINDOW, timeout=60)
+    assert run.message_texts == [f"The export file {program.windows_path.upper()}\\QUOTE.TXT has more than 5000 "
+                                 "lines, more than Vantrel can import.\nNothing was sent."]
+    assert (server.requests, handoff.requests()) == ([], [])
+    assert path
+
+
+@pytest.mark.slow
+def test_a_server_that_never_answers_times_out_with_the_window_current(program, handoff):
+    path = prepare(program, "FSC")
+    script = f"window {CAPTION}|1004\nsleep 1500\ndump\n"
+    with Receiver("stall") as server:
+        run = program.run(path, script, timeout=120)
+    assert not run.timed_out
+    (window,) = run.windows
+    assert window.control(1004).text == "Sending Data to 127.0.0.1"
+    assert window.control(1005).text == "FSC"
+    assert window.control(1007).text == "2.101020"
+    assert len(server.requests) == 1
+    texts = run.message_texts
+    assert texts[0] == "An HTTP Exception has occured. Click OK to see the error message"
+    assert texts[2] == "Server: 127.0.0.1"
+    assert handoff.requests() == []

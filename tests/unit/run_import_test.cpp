@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "import/status_dialog.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/shell.h"
+#include "test_folder.h"
+
+namespace {
+
+std::string Padded(std::string value, std::size_t width) {
+    value.resize(width, ' ');
+    return value;
+}
+
+// A route row in the fixed-width layout.
+std::string RouteRow(const std::string& product, const std::string& server, const std::string& browserPath) {
+    return Padded("TEST MUTUAL", 20) + Padded("QQ", 5) + Padded("IL", 5) + Padded(product, 60) + Padded(server, 100) +
+           Padded(browserPath, 50);
+}
+
+class RunImportTest : public InTestFolder {
+protected:
+    void SetUp() override {
+        InTestFolder::SetUp();
+        // Extra rows come from value 93 of "PRoute.dat" on.
+        std::string proute = "LIVE;\r\n";
+        for (int i = 2; i <= 92; ++i) proute += ";\r\n";
+        proute += RouteRow("TEST AUTO", "http://127.0.0.1", "KRN") + ";\r\n";
+        proute += RouteRow("SECURE AUTO", "https://secure.test", "UNDEFINED") + ";\r\n";
+        WriteBytes("PRoute.dat", proute);
+        Configure("TEST AUTO");
+        WriteBytes("quote.txt", "ABC 1\n\nX&Y 50%\nO'NEIL #2  \nTAIL");
+    }
+
+    void Configure(const std::string& product) {
+        WriteBytes("Vantrel.dat", ";\r\n;\r\nkrn/import.asp;\r\nkrn/start.asp;\r\n;\r\n;\r\n;\r\nN;\r\nQQ;\r\n" + product +
+                                      ";\r\n");
+    }
+
+    // Builds, prepares and fills the window the way start-up does, then imports.
+    int Import(const std::string& rater, const std::string& file = "quote.txt") {
+        dialog_ = std::make_unique<StatusDialog>();
+        dialog_->exportFilePath = file;
+        dialog_->Create();
+        dialog_->Prepare(rater);
+        dialog_->versionText = "2.101020";
+        dialog_->programName = "VANTREL";
+        fake::Platform().events.clear();
+        fake::Platform().sleeps.clear();
+        return dialog_->RunImport();
+    }
+
+    const platform::FormPost& ThePost() {
+        EXPECT_EQ(fake::Platform().posts.size(), 1u);
+        return fake::Platform().posts.at(0);
+    }
+
+    std::vector<std::string> ProgressTexts() {
+        std::vector<std::string> texts;
+        for (const std::string& e : fake::Platform().events) {
+            if (e.rfind("text 133 1004 ", 0) == 0) texts.push_back(e.substr(14));
+        }
+        return texts;
+    }
+
+    std::unique_ptr<StatusDialog> dialog_;
+};
+
+const char kHeaderPart[] =
+    "source=Vantrel20&xversion=2.101020&rater=QQ&externalQuoteImportID=202612720565&fileGenName=202612720565.sti";
+
+}  // namespace
+
+TEST_F(RunImportTest, PostsTheFormAndWritesTheExportLog) {
+    EXPECT_EQ(Import("QQ"), 1);
+
+    const platform::FormPost& post = ThePost();
+    EXPECT_EQ(post.userAgent, "Vantrel");
+    EXPECT_EQ(post.host, "127.0.0.1");
+    EXPECT_EQ(post.objectName, "krn/import.asp");
+    EXPECT_EQ(post.headerLine, "Content-Type: application/x-www-form-urlencoded");
+    EXPECT_EQ(post.body, std::string(kHeaderPart) + "&R0=ABC%201&R2=XY%2050&R3=ONEIL%202");
+
+    EXPECT_EQ(ReadBytes("export.log"),
+              "QQ data export [12/07/2026 8:56pm]\r\n"
+              "Server = 127.0.0.1 KRN Browser Path = KRN\r\n"
+              "Web Post File = krn/import.asp\r\n"
+              "KRN Startup link = http://127.0.0.1/krn/start.asp?externalQuoteImportID=202612720565\r\n"
+              "source=Vantrel20\r\nxversion=2.101020\r\nrater=QQ\r\nexternalQuoteImportID=202612720565\r\n"
+              "fileGenName=202612720565.sti\r\nR0=ABC 1\r\nR2=XY 50\r\nR3=ONEIL 2\r\n"
+              "\r\n\r\n\r\n\r\n\r\n");
+    EXPECT_EQ(dialog_->generatedFileName, "202612720565.sti");
+    EXPECT_EQ(dialog_->importId, "202612720565");
+    EXPECT_EQ(ProgressTexts(), (std::vector<std::string>{"Writing Export Log...", "Connecting to 127.0.0.1",
+                                                         "Sending Data to 127.0.0.1",
+                                                         "Import Complete! Opening Web Site 127.0.0.1"}));
+    EXPECT_EQ(fake::ControlText(*dialog_, 1007), "2.101020");
+    EXPECT_TRUE(fake::Platform().messages.empty());
+}
+
+TEST_F(RunImportTest, WithoutALaunchPageTheStartupLinkOpensAfterThreeSeconds) {
+    Import("QQ");
+    ASSERT_EQ(fake::Platform().shellRequests.size(), 1u);
+    const auto& request = fake::Platform().shellRequests[0];
+    EXPECT_EQ(request.file, "http://127.0.0.1/krn/start.asp?externalQuoteImportID=202612720565");
+    EXPECT_EQ(request.parameters, "");
+    EXPECT_EQ(request.directory, "");
+    EXPECT_EQ(request.showCommand, platform::kShowNormal);
+    const auto& events = fake::Platform().events;
+    EXPECT_EQ(events.back(), "shell " + request.file);
+    EXPECT_EQ(fake::Platform().sleeps.back(), 3000);
+}
+
+TEST_F(RunImportTest, ALaunchPageInTheBrowserPathOpensWithTheIdentifier) {
+#ifdef _WIN32
+    std::filesystem::create_directory("KRN");
+#endif
+    // Elsewhere this is a plain file of that name, which is what the program tests for.
+    WriteBytes("KRN\\krn.hta", "<html></html>");
+    Import("QQ");
+    ASSERT_EQ(fake::Platform().shellRequests.size(), 1u);
+    const auto& request = fake::Platform().shellRequests[0];
+    EXPECT_EQ(request.file, "krn.hta");
+    EXPECT_EQ(request.parameters, "externalQuoteImportID=202612720565");
+    EXPECT_EQ(request.directory, "KRN");
+    EXPECT_EQ(request.showCommand, platform::kShowRestore);
+}
+
+TEST_F(RunImportTest, AnInternetErrorShowsThreeMessagesAndOpensNothing) {
+    fake::Platform().postResult = {platform::PostResult::Outcome::kInternetError, "The request has timed out."};
+    EXPECT_EQ(Import("QQ"), 0);
+    EXPECT_EQ(fake::Platform().messages,
+              (std::vector<std::string>{"An HTTP Exception has occured. Click OK to see the error message",
+                                        "The request has timed out.", "Server: 127.0.0.1"}));
+    EXPECT_TRUE(fake::Platform().shellRequests.empty());
+    EXPECT_TRUE(std::filesystem::exists("export.log"));
+    EXPECT_EQ(ProgressTexts().back(), "Sending Data to 127.0.0.1");
+
+    fake::Platform().messages.clear();
+    fake::Platform().postFailsBeforeSend = true;
+    Import("QQ");
+    EXPECT_EQ(ProgressTexts().back(), "Connecting to 127.0.0.1");
+}
+
+TEST_F(RunImportTest, ASendThatOnlyReportsFailureShowsOneMessage) {
+    fake::Platform().postResult = {platform::PostResult::Outcome::kSendFailed, ""};
+    EXPECT_EQ(Import("QQ"), 1);
+    EXPECT_EQ(fake::Platform().messages, std::vector<std::string>{"Server path=127.0.0.1\nThe SendRequest() failed"});
+    EXPECT_TRUE(fake::Platform().shellRequests.empty());
+}
+
+TEST_F(RunImportTest, AShellFailureIsReported) {
+    fake::Platform().shellResult = 2;
+    EXPECT_EQ(Import("QQ"), 1);
+    EXPECT_EQ(fake::Platform().messages, std::vector<std::string>{"ERROR-Unable to display web page."});
+}
+
+TEST_F(RunImportTest, AnEmptyRaterCodeTouchesNothing) {
+    EXPECT_EQ(Import(""), 0);
+    EXPECT_TRUE(fake::Platform().posts.empty());
+    EXPECT_FALSE(std::filesystem::exists("export.log"));
+    EXPECT_TRUE(ProgressTexts().empty());
+    EXPECT_EQ(dialog_->importId, "202612720565");  // made before the rater test all the same
+}
+
+TEST_F(RunImportTest, OnlyFscUsesTheRecordEncoding) {
+    WriteBytes("quote.txt", "\"1\",\"SMITH\",\"JOHN\"\n");
+    Import("FSC");
+    EXPECT_NE(ThePost().body.find("&R0=1,1,1,SMITH&R1=1,1,2,JOHN"), std::string::npos);
+    fake::Platform().posts.clear();
+    Import("fsc");
+    EXPECT_NE(ThePost().body.find("&R0=\"1\",\"SMITH\",\"JOHN\""), std::string::npos);
+}
+
+TEST_F(RunImportTest, AMissingExportFileStillPostsTheHeaderPart) {
+    Import("QQ", "gone.txt");
+    EXPECT_EQ(fake::Platform().messages, std::vector<std::string>{"File does not exist gone.txt"});
+    EXPECT_EQ(ThePost().body, kHeaderPart);
+}
+
+TEST_F(RunImportTest, AnExportFileLongerThanTheBufferIsRefusedWhole) {
+    std::string lines;
+    for (int i = 0; i < 5001; ++i) lines += "LINE\n";
+    WriteBytes("quote.txt", lines);
+    EXPECT_EQ(Import("QQ"), 0);
+    EXPECT_TRUE(fake::Platform().posts.empty());
+    ASSERT_EQ(fake::Platform().messages.size(), 1u);
+    EXPECT_EQ(fake::Platform().messages[0],
+              "The export file quote.txt has more than 5000 lines, more than Vantrel can import.\nNothing was sent.");
+}
+
+TEST_F(RunImportTest, ServerLookupsNameWhatTheyCouldNotFind) {
+    Configure("NO SUCH PRODUCT");
+    Import("QQ");
+    EXPECT_EQ(ThePost().host, "No Server Path Found NO SUCH PRODUCT");
+    fake::Platform().posts.clear();
+    Configure("SECURE AUTO");
+    Import("QQ");
+    EXPECT_EQ(ThePost().host, "https://secure.test");  // only "http://" is removed
+}
