@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The main job on one machine: builds Vantrel.exe, prepares a program folder in demo/,
-# and starts Vantrel under Wine the way a comparative rater does, with the path of a
-# sample export file. Shows what the run left behind, then ends by itself.
+# The main job on one machine: builds Vantrel.exe, prepares a program folder in demo/, and
+# starts Vantrel under Wine the way a comparative rater does, with the path of a sample
+# export file. The quote goes to a local receiver on 127.0.0.1:80 (in a network namespace
+# of its own), and the web hand-off to a recorder. Shows what arrived, then ends by itself.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 cd "$ROOT"
@@ -12,20 +13,48 @@ build_preset windows
 demo="$ROOT/demo"
 rm -rf "$demo"
 mkdir -p "$demo"
-cp build/windows/Vantrel.exe "$demo/"
+cp build/windows/Vantrel.exe build/windows/handoff_recorder.exe "$demo/"
 cp examples/fsc-auto-quote.txt "$demo/"
 # Settings for the FSC rater: ten values, each followed by ";" and CR LF.
 printf '%s;\r\n' "" "" "krn/import.asp" "krn/start.asp" "Demo Agency" "" "" "N" "FSC" "DEMO AUTO" \
     >"$demo/Vantrel.dat"
+# The product's route, as an extra row (value 93) of the site routing file: the local receiver.
+{
+    printf 'LIVE;\r\n'
+    for _ in $(seq 2 92); do printf ';\r\n'; done
+    printf '%-20s%-5s%-5s%-60s%-100s%-50s;\r\n' "DEMO MUTUAL" "FSC" "IL" "DEMO AUTO" "http://127.0.0.1" "UNDEFINED"
+} >"$demo/PRoute.dat"
+# The old route list, shown by the Compatibility window.
+printf '%-20s%-5s%-5s%-60s%-100s%-50s;\r\n' "DEMO MUTUAL" "FSC" "IL" "DEMO AUTO" "http://127.0.0.1" "UNDEFINED" \
+    >"$demo/Route.dat"
 
 start_wine
 trap stop_wine EXIT
 
 # Wine's drive Z: is the Linux root, so the program folder is the demo folder itself.
-exe="Z:${demo//\//\\}\\Vantrel.exe"
-export_file="Z:${demo//\//\\}\\fsc-auto-quote.txt"
-say "Starting: $exe $export_file"
-timeout 120 "$WINE" "$exe" "$export_file" </dev/null >/dev/null 2>&1 || echo "(Vantrel did not end in time and was stopped)"
+windows_demo="Z:${demo//\//\\}"
+register_handoff_recorder "$windows_demo"
 
-say "Run log $demo/vantrel.log"
-sed 's/\r$//' "$demo/vantrel.log" | grep -v '^$'
+say "Starting: $windows_demo\\Vantrel.exe $windows_demo\\fsc-auto-quote.txt"
+export DEMO_RECEIVER="$ROOT/tools/test_receiver/receiver.py" DEMO_DIR="$demo" DEMO_EXE="$windows_demo\\Vantrel.exe" \
+    DEMO_EXPORT="$windows_demo\\fsc-auto-quote.txt"
+in_private_network bash -c '
+    /usr/bin/python3 "$DEMO_RECEIVER" --save "$DEMO_DIR/received.txt" >/dev/null &
+    receiver=$!
+    sleep 1
+    timeout 120 '"$WINE"' "$DEMO_EXE" "$DEMO_EXPORT" </dev/null >/dev/null 2>&1 || echo "(Vantrel did not end in time and was stopped)"
+    sleep 1
+    kill $receiver; wait $receiver || true'
+
+say "Run log: $demo/vantrel.log"
+sed 's/\r$//' "$demo/vantrel.log" | grep -v '^$' || true
+say "Export log: $demo/export.log"
+sed 's/\r$//' "$demo/export.log" | grep -v '^$' || true
+say "The request the server received (raw)"
+if [ -s "$demo/received.txt" ]; then
+    sed 's/\r$//' "$demo/received.txt"; echo
+else
+    echo "(nothing arrived)"
+fi
+say "The web hand-off (working directory, then what the shell was asked to open)"
+cat "$demo/handoff.log" 2>/dev/null || echo "(no hand-off)"

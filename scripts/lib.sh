@@ -6,7 +6,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 
-PACKAGES=(cmake make g++ googletest libgtest-dev g++-mingw-w64-x86-64 wine64 xvfb xauth python3 python3-pytest
+PACKAGES=(cmake make g++ googletest libgtest-dev libbenchmark-dev g++-mingw-w64-x86-64 wine64 xvfb xauth python3 python3-pytest
           iproute2 imagemagick)
 
 say() { printf '\n== %s\n' "$*"; }
@@ -75,6 +75,15 @@ in_private_network() {
         "$@" || status=$?
         "'"$WINESERVER"'" -k >/dev/null 2>&1 || true
         exit $status' "$WINESERVER" "$WINE" "$@"
+}
+
+# Registers tools/handoff_recorder as what the prefix opens web addresses and .hta files
+# with, from folder $1 (a Windows path) where the recorder was copied.
+register_handoff_recorder() {
+    local command="\"$1\\handoff_recorder.exe\" \"%1\" %*"
+    timeout 60 "$WINE" reg add 'HKCR\http\shell\open\command' /ve /d "$command" /f </dev/null >/dev/null 2>&1
+    timeout 60 "$WINE" reg add 'HKCR\.hta' /ve /d htafile /f </dev/null >/dev/null 2>&1
+    timeout 60 "$WINE" reg add 'HKCR\htafile\shell\open\command' /ve /d "$command" /f </dev/null >/dev/null 2>&1
 }
 
 stop_wine() {

@@ -1,11 +1,15 @@
 import os
 import shutil
 import subprocess
+import sys
 from pathlib import Path
 
 import pytest
 
-from harness import BUILD, WINE, ProgramFolder
+# The stand-in for the customer's server lives with the other test tools.
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools" / "test_receiver"))
+
+from harness import BUILD, ProgramFolder
 
 
 @pytest.fixture(scope="session")
@@ -55,11 +59,9 @@ def handoff_recorder(prefix):
     recorder = HandOff(prefix)
     recorder.folder.mkdir(parents=True, exist_ok=True)
     shutil.copy(BUILD / "handoff_recorder.exe", recorder.folder)
-    command = '"C:\\tools\\handoff_recorder.exe" "%1" %*'
-    for key, value in [("HKCR\\http\\shell\\open\\command", command), ("HKCR\\.hta", "htafile"),
-                       ("HKCR\\htafile\\shell\\open\\command", command)]:
-        subprocess.run([WINE, "reg", "add", key, "/ve", "/d", value, "/f"], stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60, check=True)
+    lib = Path(__file__).resolve().parents[2] / "scripts" / "lib.sh"
+    subprocess.run(["bash", "-c", f'source "{lib}" && register_handoff_recorder "C:\\tools"'],
+                   stdin=subprocess.DEVNULL, timeout=180, check=True)
     return recorder
 
 

@@ -2,6 +2,7 @@
 agent over to the web product."""
 
 import re
+from pathlib import Path
 
 import pytest
 
@@ -9,6 +10,10 @@ from receiver import Receiver
 
 CAPTION = "Comparative Rater Import Utility"
 STATUS_WINDOW = f"window {CAPTION}|1004\ndump\n"
+# Reads the status window every 400 ms while the import blocks its thread.
+WATCH_STATUS = f"window {CAPTION}|1004\n" + "dump\nsleep 400\n" * 12
+PROGRESS = ["Importing file ", "Writing Export Log...", "Connecting to ", "Sending Data to ",
+            "Import Complete! Opening Web Site "]
 ID = r"(2\d{8,13})"  # MakeStamp: year, then month to second without leading zeros
 
 FSC_EXPORT = (b'"1","SMITH","JOHN"\n"2","2001","FORD","F-150 (4X4, XLT)"\n'
@@ -24,10 +29,14 @@ def prepare(program, rater, export=FSC_EXPORT, browser_path="UNDEFINED", server=
     return f"{program.windows_path}\\quote.txt"
 
 
+def progress_stage(text):
+    return next(i for i, start in enumerate(PROGRESS) if text.startswith(start))
+
+
 def test_an_fsc_import_posts_the_form_writes_the_log_and_opens_the_start_page(program, handoff):
     path = prepare(program, "FSC")
     with Receiver() as server:
-        run = program.run(path, STATUS_WINDOW, timeout=60)
+        run = program.run(path, WATCH_STATUS, timeout=60)
     assert (run.timed_out, run.exit_code, run.messages) == (False, 0, [])
 
     (request,) = server.requests
@@ -51,6 +60,16 @@ def test_an_fsc_import_posts_the_form_writes_the_log_and_opens_the_start_page(pr
         f"KRN Startup link = {startup_link}", line5.replace("\n", "\r\n"), "", "", "", "", ""])
 
     assert [args for _, args in handoff.requests()] == [f'"{startup_link}" ']
+    # The page opens three seconds after the send.
+    assert 3.0 <= handoff.log.stat().st_mtime - request.arrived < 8.0
+
+    # What the window showed while the import held its thread: the stages in order, the
+    # rater line, and the version once the log was written.
+    stages = [progress_stage(w.control(1004).text) for w in run.windows]
+    assert stages == sorted(stages) and stages[-1] == 4, [w.control(1004).text for w in run.windows]
+    assert run.windows[-1].control(1004).text == "Import Complete! Opening Web Site 127.0.0.1"
+    assert {w.control(1005).text for w in run.windows} == {"FSC"}
+    assert run.windows[-1].control(1007).text == "2.101020"
 
 
 def test_a_line_encoded_import_and_a_local_launch_page(program, handoff):
@@ -127,3 +146,38 @@ def test_a_server_that_never_answers_times_out_with_the_window_current(program, 
     assert texts[0] == "An HTTP Exception has occured. Click OK to see the error message"
     assert texts[2] == "Server: 127.0.0.1"
     assert handoff.requests() == []
+
+
+def test_an_empty_export_file_posts_the_header_part_alone(program, handoff):
+    prepare(program, "QQ", export=b"")
+    with Receiver() as server:
+        run = program.run("quote.txt /s", STATUS_WINDOW, timeout=60)
+    assert run.messages == []
+    assert re.fullmatch(r"source=Vantrel20&xversion=2\.101020&rater=QQ&externalQuoteImportID=\d+&fileGenName=\d+\.sti",
+                        server.requests[0].body.decode("latin-1"))
+    line5 = program.read("export.log").decode("latin-1").split("\r\n")[4:10]
+    assert [line.split("=")[0] for line in line5] == ["source", "xversion", "rater", "externalQuoteImportID",
+                                                      "fileGenName", ""]
+
+
+def test_an_export_file_gone_at_import_time_is_named_and_the_header_still_posted(program, prefix, handoff):
+    # Found by start-up in the fall-back folder only, the file is missing where the import looks.
+    prepare(program, "FSC")
+    tove = Path(prefix) / "drive_c" / "Program Files" / "TOVE"
+    tove.mkdir(parents=True, exist_ok=True)
+    (tove / "ONLYTOVE.TXT").write_bytes(FSC_EXPORT)
+    with Receiver() as server:
+        run = program.run("onlytove.txt", STATUS_WINDOW, timeout=60)
+    assert run.message_texts == ["File does not exist ONLYTOVE.TXT"]
+    assert b"&R" not in server.requests[0].body
+    assert len(handoff.requests()) == 1
+
+
+def test_an_https_server_address_ends_in_the_internet_error_messages(program, handoff):
+    path = prepare(program, "FSC", server="https://127.0.0.1")
+    with Receiver() as server:
+        run = program.run(path, STATUS_WINDOW, timeout=60)
+    texts = run.message_texts
+    assert texts[0] == "An HTTP Exception has occured. Click OK to see the error message"
+    assert texts[2] == "Server: https://127.0.0.1"
+    assert (len(texts), server.requests, handoff.requests()) == (3, [], [])

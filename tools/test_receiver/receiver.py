@@ -5,12 +5,14 @@ way a test asks: normally, with a 500, by closing at once, or not at all."""
 import socket
 import struct
 import threading
-from dataclasses import dataclass
+import time
+from dataclasses import dataclass, field
 
 
 @dataclass
 class Request:
     raw: bytes
+    arrived: float = field(default_factory=time.time)  # when the whole request was in
 
     @property
     def head(self):
@@ -95,3 +97,34 @@ class Receiver:
         except socket.timeout:
             pass
         return raw
+
+
+def main():
+    """Serves until stopped (SIGINT or SIGTERM), printing each request as it arrives."""
+    import argparse
+    import signal
+    import sys
+
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--mode", default="answer", choices=["answer", "error", "close", "reset", "stall"])
+    parser.add_argument("--port", type=int, default=80)
+    parser.add_argument("--save", help="append each raw request to this file")
+    options = parser.parse_args()
+    stop = threading.Event()
+    signal.signal(signal.SIGTERM, lambda *_: stop.set())
+    signal.signal(signal.SIGINT, lambda *_: stop.set())
+    with Receiver(options.mode, options.port) as receiver:
+        print(f"receiver: listening on 127.0.0.1:{options.port}", flush=True)
+        shown = 0
+        while not stop.wait(0.2):
+            for request in receiver.requests[shown:]:
+                sys.stdout.write(request.raw.decode("latin-1") + "\n")
+                sys.stdout.flush()
+                if options.save:
+                    with open(options.save, "ab") as saved:
+                        saved.write(request.raw)
+            shown = len(receiver.requests)
+
+
+if __name__ == "__main__":
+    main()
