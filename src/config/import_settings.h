@@ -23,6 +23,11 @@ public:
     // the old file and is not reported.
     void Save();
 
+    // Lets the agent edit the record in the Setup window. On Save (result 1) the fields take
+    // the window's values, trimmed, with vantrelFolder set to the working directory; the
+    // file is rewritten and copied into qqPath. Anything else changes nothing.
+    int RunSetup();
+
     std::string producerCode;
     std::string serverAddress;
     std::string serverPostFile;   // the server page the quote is posted to, without a leading "/"

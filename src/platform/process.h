@@ -32,4 +32,7 @@ bool ReplaceFileWith(const std::string& source, const std::string& target);
 
 void SleepMilliseconds(int milliseconds);
 
+// A string resource of the program; empty when there is none.
+std::string ResourceString(int stringId);
+
 }  // namespace platform

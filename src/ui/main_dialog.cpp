@@ -1,7 +1,10 @@
 #include "ui/main_dialog.h"
 
+#include "config/compatibility_dialog.h"
 #include "platform/message_box.h"
+#include "platform/process.h"
 #include "resource.h"
+#include "ui/about_dialog.h"
 
 MainDialog::MainDialog() : platform::Dialog(IDD_MAIN) {}
 
@@ -15,6 +18,9 @@ void MainDialog::DoDataExchange(platform::DataExchange& dx) {
 
 bool MainDialog::OnInitDialog() {
     platform::Dialog::OnInitDialog();
+    const std::string aboutItem = platform::ResourceString(IDS_ABOUTBOX);
+    if (!aboutItem.empty()) AppendSystemMenuCommand(IDM_ABOUTBOX, aboutItem);
+    SetProgramIcon(IDI_PROGRAM);
     versionLabel_.SetText(versionText);
     return true;
 }
@@ -22,4 +28,36 @@ bool MainDialog::OnInitDialog() {
 void MainDialog::OnOK() {
     platform::ShowMessage("Importing");
     platform::Dialog::OnOK();
+}
+
+bool MainDialog::OnCommand(int commandId) {
+    switch (commandId) {
+        case ID_FILE_EXIT:
+            OnCancel();
+            return true;
+        case ID_SETUP_IMPORT:
+            settings.RunSetup();
+            return true;
+        case ID_SETUP_COMPATIBILITY: {
+            CompatibilityDialog compatibility;
+            compatibility.DoModal();
+            return true;
+        }
+        case ID_HELP_ABOUT:
+            ShowAbout();
+            return true;
+    }
+    return false;
+}
+
+bool MainDialog::OnSysCommand(int commandId) {
+    // The system keeps the lowest four bits of a system-menu command for itself.
+    if ((commandId & 0xFFF0) != IDM_ABOUTBOX) return false;
+    ShowAbout();
+    return true;
+}
+
+void MainDialog::ShowAbout() {
+    AboutDialog about;
+    about.DoModal();
 }

@@ -1,5 +1,6 @@
 // The main window, shown when Vantrel starts without an export file (or with one while no
-// rater is configured). It imports nothing itself: its Import button stays disabled.
+// rater is configured). From it the agent opens the Setup and Compatibility windows and
+// the About box. It imports nothing itself: its Import button stays disabled.
 #pragma once
 
 #include <string>
@@ -20,8 +21,12 @@ protected:
     bool OnInitDialog() override;
     // The Import button's action: nothing enables the button, but the command still answers.
     void OnOK() override;
+    bool OnCommand(int commandId) override;
+    bool OnSysCommand(int commandId) override;
 
 private:
+    static void ShowAbout();
+
     platform::Control versionLabel_;
     platform::Control importButton_;
     platform::Control exitButton_;

@@ -5,7 +5,9 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/clock.h"
@@ -19,8 +21,11 @@ struct State {
     std::string arguments;
     std::string modulePath = "C:\\APPS\\VANTREL\\Vantrel.exe";
 
+    std::map<int, std::string> resourceStrings = {{101, "&About Vantrel..."}};
+
     std::vector<std::string> workingDirectoryRequests;
     std::vector<std::string> createdFolders;
+    std::vector<std::pair<std::string, std::string>> copies;  // every file copy asked for
     std::vector<std::string> messages;
 
     int sleepCalls = 0;
@@ -67,7 +72,16 @@ void Reset();
 std::string ControlText(const platform::Dialog& dialog, int controlId);
 bool ControlEnabled(const platform::Dialog& dialog, int controlId);
 
-// Acts as the user would on a modal dialog: a button or menu command.
+// Acts as the user would on a modal dialog: a button or menu command, a system-menu
+// command, typing into an edit (cut at the edit's limit, as the edit refuses the rest).
 void SendCommand(platform::Dialog& dialog, int commandId);
+void SendSysCommand(platform::Dialog& dialog, int commandId);
+void Type(platform::Dialog& dialog, int controlId, const std::string& text);
+
+// What a live dialog shows beyond control texts.
+std::vector<std::string> ListEntries(const platform::Dialog& dialog, int controlId);
+std::vector<std::pair<int, std::string>> SystemMenuCommands(const platform::Dialog& dialog);
+int ProgramIcon(const platform::Dialog& dialog);
+int FocusedControl(const platform::Dialog& dialog);
 
 }  // namespace fake

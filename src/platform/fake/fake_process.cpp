@@ -51,6 +51,7 @@ bool CreateFolder(const std::string& path) {
 }
 
 bool CopyFileOver(const std::string& from, const std::string& to) {
+    fake::Platform().copies.emplace_back(from, to);
     std::error_code error;
     return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
 }
@@ -69,6 +70,12 @@ void SleepMilliseconds(int milliseconds) {
     ++fake::Platform().sleepCalls;
     fake::Platform().sleptMilliseconds += milliseconds;
     fake::Platform().sleeps.push_back(milliseconds);
+}
+
+std::string ResourceString(int stringId) {
+    const auto& strings = fake::Platform().resourceStrings;
+    auto found = strings.find(stringId);
+    return found == strings.end() ? std::string() : found->second;
 }
 
 ClockReading LocalTime() {

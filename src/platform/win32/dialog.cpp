@@ -21,12 +21,38 @@ struct DialogHost {
         switch (message) {
             case WM_COMMAND:
                 return Command(*dialog, LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
+            case WM_SYSCOMMAND:
+                return dialog->OnSysCommand(static_cast<int>(wParam)) ? TRUE : FALSE;
+            case WM_PAINT:
+                return dialog->icon_ && IsIconic(window) ? PaintIcon(window, static_cast<HICON>(dialog->icon_)) : FALSE;
+            case WM_QUERYDRAGICON:
+                // One of the few messages whose answer a dialog procedure returns directly.
+                return reinterpret_cast<INT_PTR>(dialog->icon_);
             case WM_NCDESTROY:
                 SetWindowLongPtrA(window, DWLP_USER, 0);
                 dialog->window_ = nullptr;
                 return FALSE;
         }
         return FALSE;
+    }
+
+    // A minimised dialog shows its icon centred in the client area.
+    static INT_PTR PaintIcon(HWND window, HICON icon) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        SendMessageA(window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        RECT client;
+        GetClientRect(window, &client);
+        const int left = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+        const int top = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+        DrawIcon(dc, left, top, icon);
+        EndPaint(window, &paint);
+        return TRUE;
+    }
+
+    static bool IsComboBox(HWND control) {
+        char name[16] = {};
+        return GetClassNameA(control, name, sizeof name) > 0 && lstrcmpiA(name, "ComboBox") == 0;
     }
 
     static bool Command(Dialog& dialog, int id, int notification) {
@@ -97,6 +123,62 @@ std::string Dialog::ItemText(int controlId) const {
 
 void Dialog::EnableItem(int controlId, bool enabled) {
     EnableWindow(GetDlgItem(DialogHost::Window(*this), controlId), enabled ? TRUE : FALSE);
+}
+
+void Dialog::FocusItem(int controlId) {
+    SetFocus(GetDlgItem(DialogHost::Window(*this), controlId));
+}
+
+void Dialog::LimitItemText(int controlId, std::size_t maxChars) {
+    SendDlgItemMessageA(DialogHost::Window(*this), controlId, EM_LIMITTEXT, maxChars, 0);
+}
+
+int Dialog::ItemCheck(int controlId) const {
+    return static_cast<int>(IsDlgButtonChecked(DialogHost::Window(*this), controlId));
+}
+
+void Dialog::SetItemCheck(int controlId, int state) {
+    CheckDlgButton(DialogHost::Window(*this), controlId, static_cast<UINT>(state));
+}
+
+void Dialog::AddListEntry(int controlId, const std::string& text) {
+    HWND control = GetDlgItem(DialogHost::Window(*this), controlId);
+    SendMessageA(control, DialogHost::IsComboBox(control) ? CB_ADDSTRING : LB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Dialog::ClearListEntries(int controlId) {
+    HWND control = GetDlgItem(DialogHost::Window(*this), controlId);
+    SendMessageA(control, DialogHost::IsComboBox(control) ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
+}
+
+int Dialog::ListSelection(int controlId) const {
+    HWND control = GetDlgItem(DialogHost::Window(*this), controlId);
+    return static_cast<int>(SendMessageA(control, DialogHost::IsComboBox(control) ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
+}
+
+void Dialog::SetListSelection(int controlId, int index) {
+    HWND control = GetDlgItem(DialogHost::Window(*this), controlId);
+    SendMessageA(control, DialogHost::IsComboBox(control) ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+bool Dialog::AppendSystemMenuCommand(int commandId, const std::string& text) {
+    HMENU menu = GetSystemMenu(DialogHost::Window(*this), FALSE);
+    if (!menu) return false;
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(commandId), text.c_str());
+    return true;
+}
+
+void Dialog::SetProgramIcon(int iconResourceId) {
+    HWND window = DialogHost::Window(*this);
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HICON large = LoadIconA(instance, MAKEINTRESOURCEA(iconResourceId));
+    HANDLE small = LoadImageA(instance, MAKEINTRESOURCEA(iconResourceId), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                              GetSystemMetrics(SM_CYSMICON), LR_SHARED);
+    icon_ = large;
+    SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large));
+    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small ? small : large));
 }
 
 }  // namespace platform

@@ -62,6 +62,12 @@ void SleepMilliseconds(int milliseconds) {
     Sleep(static_cast<DWORD>(milliseconds));
 }
 
+std::string ResourceString(int stringId) {
+    char text[512] = {};
+    const int length = LoadStringA(GetModuleHandleA(nullptr), static_cast<UINT>(stringId), text, sizeof text);
+    return std::string(text, length > 0 ? length : 0);
+}
+
 ClockReading LocalTime() {
     SYSTEMTIME now;
     GetLocalTime(&now);

@@ -1,0 +1,44 @@
+#include "config/setup_dialog.h"
+
+#include "config/rater_choice.h"
+#include "platform/message_box.h"
+#include "resource.h"
+
+SetupDialog::SetupDialog() : platform::Dialog(IDD_SETUP) {}
+
+void SetupDialog::DoDataExchange(platform::DataExchange& dx) {
+    dx.Text(IDC_SETUP_COMPANY, values.company, 50, "Company");
+    dx.Text(IDC_SETUP_PRODUCER_CODE, values.producerCode, 15, "Producer Code");
+    dx.Text(IDC_SETUP_LAUNCH_FILE, values.krnLaunchFile, 50, "KRN Launch File");
+    dx.Text(IDC_SETUP_SERVER_ADDRESS, values.serverAddress, 50, "Server Address");
+    dx.Text(IDC_SETUP_POST_FILE, values.serverPostFile, 50, "Server Post File");
+    dx.Text(IDC_SETUP_QQ_PATH, values.qqPath);
+    dx.Text(IDC_SETUP_FOLDER, values.vantrelFolder);
+    dx.Check(IDC_SETUP_ITC, values.checkFlag);
+    dx.Selection(IDC_SETUP_RATER, values.raterPosition);
+}
+
+bool SetupDialog::OnInitDialog() {
+    // The rater list's entries belong to the window itself, so they are there before the
+    // values are shown.
+    for (const char* entry : kRaterListTexts) AddListEntry(IDC_SETUP_RATER, entry);
+    return platform::Dialog::OnInitDialog();
+}
+
+void SetupDialog::OnOK() {}
+
+bool SetupDialog::OnCommand(int commandId) {
+    if (commandId != IDC_SETUP_SAVE) return false;
+    Validate();
+    return true;
+}
+
+void SetupDialog::Validate() {
+    if (!UpdateData(true)) return;
+    if (const auto problem = CheckSetup(values)) {
+        platform::ShowMessage(*problem);
+        UpdateData(false);
+        return;
+    }
+    if (UpdateData(true)) EndDialog(kSaved);
+}

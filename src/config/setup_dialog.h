@@ -1,0 +1,27 @@
+// The "Import Setup" window, in which the agent edits the settings. It shows the values,
+// checks them when Save is pressed (one problem per press, correcting what it can) and
+// closes with result 1 once they pass. Enter in a field does nothing.
+#pragma once
+
+#include "config/setup_check.h"
+#include "platform/dialog.h"
+
+class SetupDialog : public platform::Dialog {
+public:
+    static constexpr int kSaved = 1;
+
+    SetupDialog();
+
+    SetupValues values;
+
+protected:
+    void DoDataExchange(platform::DataExchange& dx) override;
+    bool OnInitDialog() override;
+    // The window has no default button: the OK command that Enter sends is ignored.
+    void OnOK() override;
+    bool OnCommand(int commandId) override;
+
+private:
+    // The Save button.
+    void Validate();
+};
