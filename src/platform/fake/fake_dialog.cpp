@@ -1,3 +1,4 @@
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -68,7 +69,9 @@ Dialog::~Dialog() {
 int Dialog::DoModal() {
     Record(*this, "modal");
     DialogHost::Open(*this, true);
-    if (fake::Platform().onModal) fake::Platform().onModal(*this);
+    // A copy: the user's script may set the handler for the windows it opens in turn.
+    const std::function<void(Dialog&)> user = fake::Platform().onModal;
+    if (user) user(*this);
     if (!DialogHost::Window(*this)->ended) OnCancel();
     const int result = DialogHost::Window(*this)->result;
     fake::Platform().events.push_back("end " + std::to_string(templateId_) + " " + std::to_string(result));
