@@ -64,7 +64,8 @@ public:
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
 
-    // Runs the dialog modally; returns the result given to EndDialog.
+    // Runs the dialog modally, owned by the thread's active window if there is one; returns
+    // the result given to EndDialog.
     int DoModal();
 
     // Creates the dialog without owner and without running it; false when it cannot be made.

@@ -72,6 +72,27 @@ class Run:
         return found
 
     @property
+    def marks(self):
+        return [r[1] for r in self.records if r[0] == "MARK"]
+
+    def items(self, control_id):
+        """The entries of a list or drop-down list in the last dump that showed it."""
+        found = {}
+        for r in self.records:
+            if r[0] == "CONTROL" and int(r[1]) == control_id:
+                found = {}
+            elif r[0] == "ITEM" and int(r[1]) == control_id:
+                found[int(r[2])] = (r[3], r[4] == "1")
+        return [found[i] for i in sorted(found)]
+
+    def menu(self, kind="MENU"):
+        return [(r[1], int(r[2]), r[3]) for r in self.records if r[0] == kind]
+
+    @property
+    def errors(self):
+        return [r[1] for r in self.records if r[0] == "ERROR"]
+
+    @property
     def unexpected(self):
         return [r[1] for r in self.records if r[0] == "UNEXPECTED"]
 

@@ -1165,6 +1165,7 @@ struct Action {
 
 struct Rule {
     std::wstring caption;
+    bool onReturn = false;  // a "return" rule: for a handled window that comes back
     bool hasId = false;
     int id = 0;
     bool used = false;
@@ -1219,9 +1220,10 @@ bool ParseScript(const std::string& data, std::vector<Rule>& rules, std::string&
             error = "script line " + Int(lineNo) + ": " + what;
             return false;
         };
-        if (word == "window") {
+        if (word == "window" || word == "return") {
             Rule rule;
             rule.line = lineNo;
+            rule.onReturn = word == "return";
             std::string caption = rest;
             size_t bar = caption.rfind('|');
             long long id = 0;
@@ -1485,10 +1487,13 @@ bool LooksLikeMessageBox(HWND wnd, MsgBoxInfo& info) {
     return buttons == 1 && haveText && (info.buttonId == IDOK || info.buttonId == IDCANCEL);
 }
 
-Flow HandleWindow(HWND wnd, std::vector<Rule>& rules) {
+// `returning`: the window was handled before and has come back (it was disabled while a
+// window it opened was up, and is enabled again). Only "return" rules match it then, and
+// without one it is left alone.
+Flow HandleWindow(HWND wnd, std::vector<Rule>& rules, bool returning) {
     std::wstring caption = WindowTextW(wnd);
     for (Rule& rule : rules) {
-        if (rule.used || rule.caption != caption)
+        if (rule.used || rule.onReturn != returning || rule.caption != caption)
             continue;
         if (rule.hasId && !FindControl(wnd, rule.id))
             continue;
@@ -1501,6 +1506,8 @@ Flow HandleWindow(HWND wnd, std::vector<Rule>& rules) {
         }
         return Flow::kContinue;
     }
+    if (returning)
+        return Flow::kContinue;
     MsgBoxInfo mb;
     if (LooksLikeMessageBox(wnd, mb)) {
         g_records.Write({"MSGBOX", Narrow(caption), Narrow(mb.text)});
@@ -1676,6 +1683,7 @@ int main(int argc, char** argv) {
         ULONGLONG since;
         unsigned long long order;
         bool handled;
+        bool wasDisabled = false;  // handled, then disabled by a window it opened
     };
     std::map<HWND, Seen> seen;
     unsigned long long order = 0;
@@ -1715,9 +1723,21 @@ int main(int argc, char** argv) {
                 continue;
             }
             seen[h].handled = true;
-            flow = HandleWindow(h, rules);
+            flow = HandleWindow(h, rules, false);
             if (flow != Flow::kContinue)
                 break;
+        }
+        // Handled windows that come back once the window they opened has closed.
+        for (auto& kv : seen) {
+            if (flow != Flow::kContinue || !kv.second.handled || !IsWindow(kv.first))
+                continue;
+            const bool enabled = IsWindowEnabled(kv.first) != FALSE;
+            if (!enabled) {
+                kv.second.wasDisabled = true;
+            } else if (kv.second.wasDisabled) {
+                kv.second.wasDisabled = false;
+                flow = HandleWindow(kv.first, rules, true);
+            }
         }
         if (flow != Flow::kContinue)
             break;

@@ -83,8 +83,11 @@ Dialog::~Dialog() {
 }
 
 int Dialog::DoModal() {
-    return static_cast<int>(DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), nullptr,
-                                            DialogHost::Procedure, reinterpret_cast<LPARAM>(this)));
+    // Owned by the window in front (the main window, for the windows opened from it), which
+    // stays disabled while this one runs, as a modal window's owner should.
+    return static_cast<int>(DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_),
+                                            GetActiveWindow(), DialogHost::Procedure,
+                                            reinterpret_cast<LPARAM>(this)));
 }
 
 bool Dialog::Create() {
