@@ -2,6 +2,7 @@ import os
 import shutil
 import subprocess
 import sys
+import time
 from pathlib import Path
 
 import pytest
@@ -9,7 +10,7 @@ import pytest
 # The stand-in for the customer's server lives with the other test tools.
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools" / "test_receiver"))
 
-from harness import BUILD, ProgramFolder
+from harness import BUILD, WINE, ProgramFolder
 
 
 @pytest.fixture(scope="session")
@@ -17,7 +18,7 @@ def prefix():
     """The Wine prefix and display that scripts/test.sh prepared for this run."""
     if not os.environ.get("WINEPREFIX") or not os.environ.get("DISPLAY"):
         pytest.fail("run the end-to-end tests through scripts/test.sh (it prepares Wine and a display)")
-    for tool in ("Vantrel.exe", "ui_driver.exe", "handoff_recorder.exe"):
+    for tool in ("Vantrel.exe", "ui_driver.exe", "handoff_recorder.exe", "file_locker.exe"):
         if not (BUILD / tool).exists():
             pytest.fail(f"{BUILD / tool} is missing: build the windows preset first")
     return os.environ["WINEPREFIX"]
@@ -69,3 +70,28 @@ def handoff_recorder(prefix):
 def handoff(handoff_recorder):
     handoff_recorder.clear()
     return handoff_recorder
+
+
+@pytest.fixture
+def lock_file(prefix):
+    """Holds a file of the test prefix open without sharing, in the background, for the
+    given seconds; waits until the lock is held."""
+    lockers = []
+
+    def lock(path, seconds):
+        marker = Path(str(path) + ".locked")
+        marker.unlink(missing_ok=True)
+        windows_path = "C:\\" + str(path.relative_to(Path(prefix) / "drive_c")).replace("/", "\\")
+        lockers.append(subprocess.Popen([WINE, str(BUILD / "file_locker.exe"), windows_path, str(seconds)],
+                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL))
+        for _ in range(200):
+            if marker.exists():
+                return
+            time.sleep(0.05)
+        pytest.fail(f"could not lock {path}")
+
+    yield lock
+    for locker in lockers:
+        locker.kill()
+        locker.wait(timeout=30)

@@ -104,8 +104,10 @@ class ProgramFolder:
         self.name = name
         self.exe_name = exe_name
         self.path = Path(prefix) / "drive_c" / "vt" / name
-        if self.path.exists():
-            shutil.rmtree(self.path)
+        self.driver_folder = self.path.parent / (name + ".driver")
+        for folder in (self.path, self.driver_folder):
+            if folder.exists():
+                shutil.rmtree(folder)
         self.path.mkdir(parents=True)
         shutil.copy(BUILD / "Vantrel.exe", self.path / exe_name)
 
@@ -138,11 +140,16 @@ class ProgramFolder:
         values = [site_mode] + [""] * 91 + [row]
         self.write("PRoute.dat", "".join(value + ";\r\n" for value in values))
 
+    def records_so_far(self):
+        """The driver's records file as it stands while a run goes on."""
+        records = self.driver_folder / "records.txt"
+        return records.read_bytes() if records.exists() else b""
+
     def run(self, arguments="", script="", timeout=30):
         """Starts Vantrel.exe with `arguments` (the exact argument part of its command line)
         under the UI driver, which answers every message box with OK and acts on dialogs by
         `script`. Returns what the driver recorded."""
-        work = self.path.parent / (self.name + ".driver")
+        work = self.driver_folder
         work.mkdir(exist_ok=True)
         command_line = f"{self.windows_path}\\{self.exe_name}" + (" " + arguments if arguments else "")
         (work / "cmdline.txt").write_bytes(command_line.encode("latin-1"))

@@ -35,7 +35,8 @@ class Request:
 class Receiver:
     """mode: "answer" (200 OK), "error" (500), "close" (read, then close without an
     answer), "reset" (close with a reset as soon as the connection is accepted),
-    "stall" (read and never answer until the test ends)."""
+    "stall" (read and never answer until the test ends), "deaf" (accept and never read),
+    "garbage" (answer bytes that are not HTTP), "slow" (answer one byte every 200 ms)."""
 
     def __init__(self, mode="answer", port=80):
         self.mode = mode
@@ -64,11 +65,17 @@ class Receiver:
             except socket.timeout:
                 continue
             with connection:
-                self._handle(connection)
+                try:
+                    self._handle(connection)
+                except OSError:
+                    pass  # the client went away mid-answer: that is its business
 
     def _handle(self, connection):
         if self.mode == "reset":
             connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            return
+        if self.mode == "deaf":
+            self._stop.wait(120)
             return
         raw = self._read_request(connection)
         self.requests.append(Request(raw))
@@ -78,6 +85,13 @@ class Receiver:
             connection.sendall(b"HTTP/1.0 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n")
         elif self.mode == "stall":
             self._stop.wait(120)
+        elif self.mode == "garbage":
+            connection.sendall(bytes(range(256)) * 4)
+        elif self.mode == "slow":
+            for byte in b"HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nOK":
+                if self._stop.wait(0.2):
+                    break
+                connection.sendall(bytes([byte]))
 
     def _read_request(self, connection):
         connection.settimeout(10)
@@ -106,7 +120,7 @@ def main():
     import sys
 
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--mode", default="answer", choices=["answer", "error", "close", "reset", "stall"])
+    parser.add_argument("--mode", default="answer", choices=["answer", "error", "close", "reset", "stall", "deaf", "garbage", "slow"])
     parser.add_argument("--port", type=int, default=80)
     parser.add_argument("--save", help="append each raw request to this file")
     options = parser.parse_args()

@@ -1,0 +1,250 @@
+#!/usr/bin/env bash
+# Takes the pictures of Vantrel's windows that README.md shows, from the real Vantrel.exe under
+# Wine on a private X display, and stores them in docs/:
+#   main-window.png           the main window (started without a file)
+#   setup-window.png          Setup > Import, with a filled-in settings file
+#   compatibility-window.png  Setup > Compatibility, with a route list of four rows
+#   about-box.png             Help > About
+#   status-window.png         the import status window while the post waits on a server that
+#                             never answers (a local receiver in a network namespace of its own)
+# The UI driver opens the windows and writes a mark when a window is ready; this script then
+# takes the picture and crops it to that window. Ends by itself and leaves nothing running.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+cd "$ROOT"
+started=$(date +%s)
+
+ensure_packages
+build_preset windows
+
+# Always a private display and a throwaway prefix.
+unset DISPLAY
+start_wine
+work=$(mktemp -d /tmp/vantrel-shots.XXXXXX)
+trap 'stop_wine; rm -rf "$work"' EXIT
+
+# Wine's own fonts (Debian's fonts-wine: MS Sans Serif, Tahoma, and Marlett for the caption
+# buttons) give the windows the layout and look they have on Windows. They go into this
+# throwaway prefix only, so the Wine the tests run under stays as it is. Kept in build/ after
+# the first download.
+add_wine_fonts() {
+    local fonts="$ROOT/build/wine-fonts"
+    if [ -e /usr/share/wine/fonts/marlett.ttf ]; then
+        return  # installed for the whole machine: Wine finds them itself
+    fi
+    if [ ! -e "$fonts/marlett.ttf" ]; then
+        local download="$work/fonts-wine"
+        mkdir -p "$download" && chmod 755 "$download"
+        local sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo="sudo"
+        (cd "$download" && timeout 300 apt-get download -qq fonts-wine >/dev/null 2>&1) ||
+            { timeout 300 $sudo apt-get update -qq && (cd "$download" && timeout 300 apt-get download -qq fonts-wine >/dev/null 2>&1); } ||
+            true
+        local package
+        package=$(find "$download" -name 'fonts-wine_*.deb' | head -n1)
+        if [ -z "$package" ]; then
+            echo "(fonts-wine could not be fetched: the pictures use Wine's fall-back fonts)"
+            return
+        fi
+        dpkg-deb -x "$package" "$download/x"
+        mkdir -p "$fonts"
+        cp "$download"/x/usr/share/wine/fonts/* "$fonts/"
+    fi
+    cp "$fonts"/* "$WINEPREFIX/drive_c/windows/Fonts/"
+}
+add_wine_fonts
+
+# The program folder C:\Vantrel, as an agent would have it.
+program="$WINEPREFIX/drive_c/Vantrel"
+shots="$WINEPREFIX/drive_c/shots"
+mkdir -p "$program" "$shots" docs
+cp build/windows/Vantrel.exe "$program/"
+cp build/windows/ui_driver.exe "$shots/"
+cp examples/fsc-auto-quote.txt "$program/"
+# Settings for the FSC rater: ten values (producer code, server address, post file, launch
+# file, company, QQ path, program folder, ITC flag, rater, product), each followed by ";" CR LF.
+printf '%s;\r\n' "" "" "krn/import.asp" "krn/start.asp" "Demo Insurance Agency" 'C:\QQ' 'C:\Vantrel' "N" \
+    "FSC" "PERSONAL AUTO" >"$program/Vantrel.dat"
+# Route rows: company 20, rater 5, state 5, product 60, server 100, browser path 50, then ";".
+route_row() { printf '%-20s%-5s%-5s%-60s%-100s%-50s;\r\n' "$@"; }
+# The product's route (value 93 of the site routing file) goes to the local receiver.
+{
+    printf 'LIVE;\r\n'
+    for _ in $(seq 2 92); do printf ';\r\n'; done
+    route_row "DEMO MUTUAL" "FSC" "IL" "PERSONAL AUTO" "http://127.0.0.1" "UNDEFINED"
+} >"$program/PRoute.dat"
+# The old route list that the Compatibility window shows.
+{
+    route_row "DEMO MUTUAL" "FSC" "IL" "PERSONAL AUTO" "http://127.0.0.1" "UNDEFINED"
+    route_row "DEMO MUTUAL" "ITC" "WI" "HOMEOWNERS" "http://127.0.0.1" "UNDEFINED"
+    route_row "DEMO CASUALTY" "QQ" "IN" "DWELLING FIRE" "http://127.0.0.1" "UNDEFINED"
+    route_row "DEMO CASUALTY" "AAR" "OH" "COMMERCIAL AUTO" "http://127.0.0.1" "UNDEFINED"
+} >"$program/Route.dat"
+
+# Prints the place of a window as WIDTHxHEIGHT+X+Y on the screen: the topmost shown window
+# with caption $1 in Wine's virtual desktop "shot" (Wine gives each window an X window named
+# after its caption, inside the desktop's X window).
+cat >"$work/find_window.py" <<'EOF'
+import ctypes
+import sys
+
+x = ctypes.CDLL("libX11.so.6")
+P, W, I = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int
+
+
+class Attributes(ctypes.Structure):
+    _fields_ = [("x", I), ("y", I), ("width", I), ("height", I), ("border_width", I), ("depth", I),
+                ("visual", P), ("root", W), ("c_class", I), ("bit_gravity", I), ("win_gravity", I),
+                ("backing_store", I), ("backing_planes", W), ("backing_pixel", W), ("save_under", I),
+                ("colormap", W), ("map_installed", I), ("map_state", I), ("all_event_masks", ctypes.c_long),
+                ("your_event_mask", ctypes.c_long), ("do_not_propagate_mask", ctypes.c_long),
+                ("override_redirect", I), ("screen", P)]
+
+
+x.XOpenDisplay.restype = P
+x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x.XDefaultRootWindow.restype = W
+x.XDefaultRootWindow.argtypes = [P]
+x.XQueryTree.argtypes = [P, W, ctypes.POINTER(W), ctypes.POINTER(W), ctypes.POINTER(ctypes.POINTER(W)),
+                         ctypes.POINTER(ctypes.c_uint)]
+x.XFetchName.argtypes = [P, W, ctypes.POINTER(ctypes.c_char_p)]
+x.XGetWindowAttributes.argtypes = [P, W, ctypes.POINTER(Attributes)]
+display = x.XOpenDisplay(None)
+if not display:
+    sys.exit("no display")
+
+
+def children(window):  # bottom to top
+    root, parent, found, count = W(), W(), ctypes.POINTER(W)(), ctypes.c_uint()
+    x.XQueryTree(display, window, ctypes.byref(root), ctypes.byref(parent), ctypes.byref(found), ctypes.byref(count))
+    return [found[i] for i in range(count.value)]
+
+
+def name(window):
+    text = ctypes.c_char_p()
+    return text.value.decode("latin-1") if x.XFetchName(display, window, ctypes.byref(text)) and text.value else ""
+
+
+def attributes(window):
+    result = Attributes()
+    x.XGetWindowAttributes(display, window, ctypes.byref(result))
+    return result
+
+
+IS_VIEWABLE = 2
+for desktop in children(x.XDefaultRootWindow(display)):
+    if name(desktop) != "shot - Wine desktop":
+        continue
+    origin = attributes(desktop)
+    for window in reversed(children(desktop)):
+        place = attributes(window)
+        if place.map_state == IS_VIEWABLE and name(window) == sys.argv[1]:
+            print(f"{place.width}x{place.height}+{origin.x + place.x}+{origin.y + place.y}")
+            sys.exit(0)
+sys.exit(f"no window {sys.argv[1]!r} on the screen")
+EOF
+
+# take_shot NAME CAPTION: saves docs/NAME.png, the window with that caption.
+take_shot() {
+    local geometry
+    sleep 0.3  # let the window finish painting
+    geometry=$(python3 "$work/find_window.py" "$2") || return 1
+    import -window root "$work/$1.png" || return 1
+    convert "$work/$1.png" -crop "$geometry" +repage -strip -define png:exclude-chunks=date,time "docs/$1.png" ||
+        return 1
+    echo "docs/$1.png: $2 ($geometry)"
+}
+
+# shoot NAME SECONDS ARGUMENTS SCRIPT SHOT... runs Vantrel.exe with ARGUMENTS under the UI
+# driver (driver script SCRIPT, run stopped after SECONDS) inside Wine's virtual desktop, which
+# draws the window frames. Each SHOT is "FILE=CAPTION": when the driver writes "MARK FILE", the
+# window with that caption becomes docs/FILE.png.
+shoot() {
+    local name=$1 seconds=$2 arguments=$3 script=$4
+    shift 4
+    local records="$shots/$name.records"
+    printf '%s' 'C:\Vantrel\Vantrel.exe'"${arguments:+ $arguments}" >"$shots/$name.cmdline"
+    printf '%s' "$script" >"$shots/$name.script"
+    rm -f "$records"
+    timeout $((seconds + 60)) "$WINE" explorer /desktop=shot,800x600 'C:\shots\ui_driver.exe' \
+        --out "C:\\shots\\$name.records" --timeout "$seconds" --script "C:\\shots\\$name.script" \
+        --cmdline "C:\\shots\\$name.cmdline" </dev/null >/dev/null 2>&1 &
+    local run=$!
+    local shot status=0
+    for shot in "$@"; do
+        local file=${shot%%=*} caption=${shot#*=} seen=""
+        for _ in $(seq $((seconds * 10 + 100))); do
+            if grep -qx "MARK${tab}$file" "$records" 2>/dev/null; then seen=1; break; fi
+            grep -q '^\(EXIT\|TIMEOUT\)' "$records" 2>/dev/null && break
+            sleep 0.1
+        done
+        if [ -z "$seen" ]; then
+            echo "!! no mark $file from the driver"
+            status=1
+            break
+        fi
+        take_shot "$file" "$caption" || status=1
+    done
+    wait "$run" || true
+    grep '^\(UNEXPECTED\|ERROR\|MSGBOX\)' "$records" | sed 's/^/   driver: /' || true
+    return $status
+}
+tab=$'\t'
+export -f shoot take_shot
+export WINE ROOT work shots tab
+
+# Vantrel keeps its main window when a dialog it opened closes, and the driver acts on each
+# window once, so these three runs end by the driver's time limit, which then stops Vantrel.
+say "Main window and About box"
+shoot about 25 "" "window Comparative Rater Import Utility
+command 32773
+window About Vantrel
+mark about-box
+sleep 1500
+click 1
+sleep 1000
+mark main-window
+sleep 1500
+" "about-box=About Vantrel" "main-window=Comparative Rater Import Utility"
+# The main window is taken after the About box closed: that is when Wine shows it active.
+
+say "Setup window"
+shoot setup 20 "" "window Comparative Rater Import Utility
+command 32772
+window Import Setup
+mark setup-window
+sleep 1500
+click 2
+" "setup-window=Import Setup"
+
+say "Compatibility window"
+shoot compatibility 20 "" "window Comparative Rater Import Utility
+command 32774
+window Import Current Compatibility - SECURED ROUTES
+mark compatibility-window
+sleep 1500
+click 1
+" "compatibility-window=Import Current Compatibility - SECURED ROUTES"
+
+say "Import status window (the receiver never answers; the post gives up after 30 s)"
+# shellcheck disable=SC2016  # expanded by the inner shell
+in_private_network bash -c '
+    /usr/bin/python3 "$ROOT/tools/test_receiver/receiver.py" --mode stall >"$work/receiver.out" 2>&1 &
+    receiver=$!
+    trap "kill $receiver 2>/dev/null; wait $receiver 2>/dev/null" EXIT
+    for _ in $(seq 50); do grep -q listening "$work/receiver.out" && break; sleep 0.1; done
+    shoot status 90 "C:\\Vantrel\\fsc-auto-quote.txt" "window Comparative Rater Import Utility|1004
+sleep 1500
+dump
+mark status-window
+sleep 1500
+" "status-window=Comparative Rater Import Utility"'
+grep -q "^CONTROL${tab}1004${tab}Static${tab}Sending Data to 127.0.0.1${tab}" "$shots/status.records" ||
+    { echo "!! the status window did not show \"Sending Data to 127.0.0.1\" when it was taken"; exit 1; }
+grep -q '^EXIT' "$shots/status.records" || { echo "!! the import run did not end by itself"; exit 1; }
+
+say "Pictures"
+for picture in main-window setup-window compatibility-window about-box status-window; do
+    printf '%-28s %6d bytes\n' "docs/$picture.png" "$(stat -c %s "docs/$picture.png")"
+done
+say "Done in $(( $(date +%s) - started )) s"
