@@ -7,7 +7,7 @@ WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 
 PACKAGES=(cmake make g++ googletest libgtest-dev libbenchmark-dev g++-mingw-w64-x86-64 wine64 xvfb xauth python3 python3-pytest
-          iproute2 imagemagick)
+          iproute2 imagemagick libcpp-httplib-dev libsqlite3-dev pkg-config nsis)
 
 say() { printf '\n== %s\n' "$*"; }
 

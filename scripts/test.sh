@@ -11,6 +11,7 @@ started=$(date +%s)
 ensure_packages
 build_preset native
 build_preset windows
+bash "$ROOT/scripts/installer.sh"   # build/windows/VantrelSetup.exe, for tests/e2e/test_installer.py
 
 say "Unit tests, native"
 ctest --preset native

@@ -13,6 +13,7 @@ from dataclasses import dataclass, field
 class Request:
     raw: bytes
     arrived: float = field(default_factory=time.time)  # when the whole request was in
+    accepted: float = 0.0  # when its connection was accepted
 
     @property
     def head(self):
@@ -64,13 +65,14 @@ class Receiver:
                 connection, _ = self._server.accept()
             except socket.timeout:
                 continue
+            accepted = time.time()
             with connection:
                 try:
-                    self._handle(connection)
+                    self._handle(connection, accepted)
                 except OSError:
                     pass  # the client went away mid-answer: that is its business
 
-    def _handle(self, connection):
+    def _handle(self, connection, accepted):
         if self.mode == "reset":
             connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
             return
@@ -78,7 +80,7 @@ class Receiver:
             self._stop.wait(120)
             return
         raw = self._read_request(connection)
-        self.requests.append(Request(raw))
+        self.requests.append(Request(raw, accepted=accepted))
         if self.mode == "answer":
             connection.sendall(b"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 2\r\n\r\nOK")
         elif self.mode == "error":

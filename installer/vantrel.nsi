@@ -1,0 +1,132 @@
+; VantrelSetup.exe: the per-user installer of Vantrel.exe.
+;
+;   makensis -DVANTREL_EXE=<path of Vantrel.exe> -DVERSION=2.101020 -DOUTFILE=<setup path> installer/vantrel.nsi
+;
+; (/D instead of -D with makensis on Windows.)
+;
+; scripts/installer.sh passes these. VERSION is the program's version text (kVersionText in
+; src/app/import_app.h): a major number, a dot and three two-digit numbers, 2.101020 being
+; 2.10.10.20 where Windows wants four numbers.
+;
+; Vantrel keeps its settings and logs in its own folder, so it goes where the agent can
+; write without elevation: %LOCALAPPDATA%\Programs\Vantrel, registered for this user only.
+;
+; The uninstaller removes what this installer put there and the two logs Vantrel rewrites on
+; every run (vantrel.log, export.log). It keeps the agent's files: Vantrel.dat (the settings),
+; PRoute.dat and Route.dat (site routing), and anything else found in the folder; the folder
+; itself goes only when nothing is left in it. c:\Program Files\TOVE, which Vantrel makes
+; itself as a place for export files, is left alone.
+
+Unicode true
+; 64-bit stubs: the installer and uninstaller run on 64-bit Windows and under wine64.
+Target amd64-unicode
+
+!ifndef VANTREL_EXE
+    !error "define VANTREL_EXE, the path of the Vantrel.exe to install"
+!endif
+!ifndef VERSION
+    !error "define VERSION, the program's version text (such as 2.101020)"
+!endif
+!ifndef OUTFILE
+    !error "define OUTFILE, the path of the installer to write (build/windows/VantrelSetup.exe)"
+!endif
+
+; 2.101020 -> 2.10.10.20 for the version resource. The six digits get a leading 1 first, so
+; that !define /math never reads them as an octal number (2.090108 -> 2.9.1.8).
+!searchparse "${VERSION}" "" VERSION_MAJOR "." VERSION_REST
+!define /math VERSION_DIGITS 1${VERSION_REST} + 0
+!if ${VERSION_DIGITS} < 1000000
+    !error "VERSION ${VERSION} is not <major>.<six digits>"
+!endif
+!if ${VERSION_DIGITS} > 1999999
+    !error "VERSION ${VERSION} is not <major>.<six digits>"
+!endif
+!define /math VERSION_A0 ${VERSION_DIGITS} / 10000
+!define /math VERSION_A ${VERSION_A0} % 100
+!define /math VERSION_B0 ${VERSION_DIGITS} / 100
+!define /math VERSION_B ${VERSION_B0} % 100
+!define /math VERSION_C ${VERSION_DIGITS} % 100
+!define VERSION_QUAD "${VERSION_MAJOR}.${VERSION_A}.${VERSION_B}.${VERSION_C}"
+
+!define PRODUCT "Vantrel"
+!define PUBLISHER "Vantrel Project"
+!define DESCRIPTION "Comparative Rater Import Utility"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Vantrel"
+
+Name "${PRODUCT} ${VERSION}"
+OutFile "${OUTFILE}"
+RequestExecutionLevel user
+InstallDir "$LOCALAPPDATA\Programs\Vantrel"
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+SetCompressor /SOLID lzma
+ShowInstDetails show
+ShowUninstDetails show
+
+VIProductVersion "${VERSION_QUAD}"
+VIFileVersion "${VERSION_QUAD}"
+VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} Setup - ${DESCRIPTION}"
+VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
+VIAddVersionKey /LANG=1033 "OriginalFilename" "VantrelSetup.exe"
+
+!include "MUI2.nsh"
+!include "FileFunc.nsh"
+
+!define MUI_ABORTWARNING
+!define MUI_FINISHPAGE_RUN "$INSTDIR\Vantrel.exe"
+!define MUI_FINISHPAGE_RUN_NOTCHECKED
+
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE "English"
+
+Section "Vantrel" SectionProgram
+    SectionIn RO
+    SetShellVarContext current
+    SetOutPath "$INSTDIR"
+    File "/oname=Vantrel.exe" "${VANTREL_EXE}"
+    WriteUninstaller "$INSTDIR\uninstall.exe"
+
+    ; The shortcut starts Vantrel in its folder (the output path is its working directory).
+    CreateDirectory "$SMPROGRAMS\Vantrel"
+    CreateShortcut "$SMPROGRAMS\Vantrel\Vantrel.lnk" "$INSTDIR\Vantrel.exe" "" "$INSTDIR\Vantrel.exe" 0 \
+        SW_SHOWNORMAL "" "${DESCRIPTION}"
+
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "Comments" "${DESCRIPTION}"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Vantrel.exe"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+    ${GetSize} "$INSTDIR" "/M=*.exe /S=0K /G=0" $0 $1 $2
+    IntFmt $0 "0x%08X" $0
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" "$0"
+SectionEnd
+
+Section "Uninstall"
+    SetShellVarContext current
+    Delete "$INSTDIR\Vantrel.exe"
+    Delete "$INSTDIR\vantrel.log"
+    Delete "$INSTDIR\export.log"
+    Delete "$INSTDIR\uninstall.exe"
+
+    Delete "$SMPROGRAMS\Vantrel\Vantrel.lnk"
+    RMDir "$SMPROGRAMS\Vantrel"
+
+    DeleteRegKey HKCU "${UNINSTALL_KEY}"
+
+    ; Not /r: the folder stays while the agent's settings (Vantrel.dat) or other files are in it.
+    RMDir "$INSTDIR"
+SectionEnd
