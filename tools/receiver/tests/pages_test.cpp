@@ -1,0 +1,148 @@
+#include "pages.h"
+
+#include <gtest/gtest.h>
+
+namespace receiver {
+namespace {
+
+StoredImport Stored(const std::string& body, std::int64_t id = 3) {
+    StoredImport stored;
+    stored.id = id;
+    stored.post = ReceivedPost{"2026-12-07T20:56:05.123Z", "127.0.0.1", "/krn/import.asp",
+                               "application/x-www-form-urlencoded", body};
+    stored.form = DecodeForm(body);
+    return stored;
+}
+
+const std::string kHostile = "<script>alert(\"x\")</script>&'";
+const std::string kHostileEscaped = "&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt;&amp;&#39;";
+
+TEST(Pages, EscapeHtmlReplacesTheFiveSpecialCharacters) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", ""},
+        {"plain text 123", "plain text 123"},
+        {"&", "&amp;"},
+        {"<", "&lt;"},
+        {">", "&gt;"},
+        {"\"", "&quot;"},
+        {"'", "&#39;"},
+        {"&amp;", "&amp;amp;"},
+        {"F-150 (4X4| XLT)", "F-150 (4X4| XLT)"},
+        {"\xC9\xFC=+?/", "\xC9\xFC=+?/"},
+        {kHostile, kHostileEscaped},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(EscapeHtml(text), expected) << text;
+    }
+}
+
+TEST(Pages, EscapeQueryValueKeepsOnlyUnreservedCharacters) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"202612720565", "202612720565"}, {"a-b.c_d~e", "a-b.c_d~e"}, {"a b", "a%20b"},
+        {"a&b=c", "a%26b%3Dc"},           {"\"<'>", "%22%3C%27%3E"},  {"\xC9", "%C9"},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(EscapeQueryValue(text), expected) << text;
+    }
+}
+
+TEST(Pages, StartPageShowsTheHeaderAndTheRecordFieldsAsATable) {
+    const std::string body =
+        "source=Vantrel20&xversion=2.101020&rater=FSC&externalQuoteImportID=202612720565&fileGenName=202612720565.sti"
+        "&R4=2,1,3,F-150%20(4X4|%20XLT)&R6=1,2,2,(555)%20123-4567|";
+    const std::string page = RenderStartPage("202612720565", {Stored(body)});
+
+    for (const char* part :
+         {"<td>Vantrel20</td>", "<td>2.101020</td>", "<td>FSC</td>", "<td>202612720565</td>",
+          "<td>202612720565.sti</td>", "<td>Record</td>", "<td>well formed</td>",
+          "<th>R</th><th>record</th><th>occurrence</th><th>field</th><th>value</th>",
+          "<tr><td>4</td><td>2</td><td>1</td><td>3</td><td>F-150 (4X4| XLT)</td></tr>",
+          "<tr><td>6</td><td>1</td><td>2</td><td>2</td><td>(555) 123-4567|</td></tr>", "/krn/import.asp"}) {
+        EXPECT_NE(page.find(part), std::string::npos) << part;
+    }
+}
+
+TEST(Pages, StartPageShowsLineFieldsWithTheirSlots) {
+    const std::string body =
+        "source=Vantrel20&xversion=2.101020&rater=QQ&externalQuoteImportID=9&fileGenName=9.sti&R0=ABC%201&R2=XY%2050";
+    const std::string page = RenderStartPage("9", {Stored(body)});
+
+    EXPECT_NE(page.find("<th>slot</th><th>text</th>"), std::string::npos);
+    EXPECT_NE(page.find("<tr><td>0</td><td>ABC 1</td></tr>"), std::string::npos);
+    EXPECT_NE(page.find("<tr><td>2</td><td>XY 50</td></tr>"), std::string::npos);
+    EXPECT_NE(page.find("<td>Line</td>"), std::string::npos);
+}
+
+TEST(Pages, EveryPostedTextIsEscapedOnTheStartPage) {
+    // A value never holds "&" on the wire (it separates the fields), so the field cells are
+    // tried with the other four; "&" itself is tried in the raw body and the asked-for identifier.
+    const std::string value = "<script>alert(\"x\")</script>'";
+    const std::string valueEscaped = "&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt;&#39;";
+    const std::string body = "source=" + value + "&xversion=2.101020&rater=QQ&externalQuoteImportID=" + value +
+                             "&fileGenName=x&R0=" + value + "&Q=" + value;
+    const StoredImport stored = Stored(body);
+    ASSERT_TRUE(stored.form.Malformed());
+    const std::string page = RenderStartPage(kHostile, {stored});
+
+    EXPECT_EQ(page.find("<script>"), std::string::npos);
+    EXPECT_EQ(page.find(value), std::string::npos);
+    EXPECT_NE(page.find("<tr><th>source</th><td>" + valueEscaped + "</td></tr>"), std::string::npos);
+    EXPECT_NE(page.find("<tr><td>0</td><td>" + valueEscaped + "</td></tr>"), std::string::npos);
+    EXPECT_NE(page.find("<title>Import " + kHostileEscaped + "</title>"), std::string::npos);
+    EXPECT_NE(page.find("<pre>source=" + valueEscaped + "&amp;xversion="), std::string::npos);
+    EXPECT_NE(page.find("malformed: field 7 &quot;Q=&lt;script&gt;"), std::string::npos);
+}
+
+TEST(Pages, AFieldNotSentIsShownAsNotSent) {
+    const std::string page = RenderImportPage(Stored("source=Vantrel20&R0=A", 12));
+
+    EXPECT_NE(page.find("<tr><th>rater</th><td class=\"absent\">not sent</td></tr>"), std::string::npos);
+    EXPECT_NE(page.find("Import number 12"), std::string::npos);
+    EXPECT_NE(page.find("<pre>source=Vantrel20&amp;R0=A</pre>"), std::string::npos);
+}
+
+TEST(Pages, SeveralImportsUnderOneIdentifierAreAllShown) {
+    const std::string body = "source=Vantrel20&xversion=2&rater=QQ&externalQuoteImportID=5&fileGenName=5.sti";
+    const std::string page = RenderStartPage("5", {Stored(body, 8), Stored(body, 4)});
+
+    EXPECT_NE(page.find("2 imports were sent under this identifier"), std::string::npos);
+    EXPECT_LT(page.find("Import number 8"), page.find("Import number 4"));
+}
+
+TEST(Pages, UnknownAndNotFoundPagesNameWhatWasAskedForEscaped) {
+    EXPECT_NE(RenderUnknownImportPage("<1>").find("No import was posted with externalQuoteImportID <code>&lt;1&gt;"),
+              std::string::npos);
+    EXPECT_NE(RenderUnknownRowPage("x'").find("No import is stored under number <code>x&#39;"), std::string::npos);
+    EXPECT_NE(RenderNotFoundPage("/a\"b").find("<code>/a&quot;b</code>"), std::string::npos);
+}
+
+TEST(Pages, IndexListsImportsInTheGivenOrderWithLinks) {
+    ImportSummary newer;
+    newer.id = 2;
+    newer.receivedAt = "2026-12-07T20:57:00.000Z";
+    newer.header.externalQuoteImportID = "a b&c";
+    newer.header.rater = "QQ";
+    newer.malformed = true;
+    newer.malformedReason = "missing header field <x>";
+    ImportSummary older;
+    older.id = 1;
+    older.receivedAt = "2026-12-07T20:56:00.000Z";
+    older.header.externalQuoteImportID = "202612720565";
+    older.header.rater = "FSC";
+    older.fieldCount = 10;
+    const std::string page = RenderIndexPage({newer, older}, 5);
+
+    EXPECT_NE(page.find("<a href=\"/?externalQuoteImportID=a%20b%26c\">a b&amp;c</a>"), std::string::npos);
+    EXPECT_NE(page.find("<a href=\"/?externalQuoteImportID=202612720565\">202612720565</a>"), std::string::npos);
+    EXPECT_NE(page.find("<a href=\"/?import=2\">2</a>"), std::string::npos);
+    EXPECT_LT(page.find("20:57:00"), page.find("20:56:00"));
+    EXPECT_NE(page.find("malformed: missing header field &lt;x&gt;"), std::string::npos);
+    EXPECT_NE(page.find("5 stored, the newest 2 shown"), std::string::npos);
+}
+
+TEST(Pages, IndexWithoutImportsSaysSo) {
+    EXPECT_NE(RenderIndexPage({}, 0).find("No import has arrived yet."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace receiver

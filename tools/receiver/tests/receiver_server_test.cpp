@@ -1,0 +1,350 @@
+// The real server on 127.0.0.1, on a port the system picks, spoken to over HTTP.
+#include "receiver_server.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <future>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+#include "test_folder.h"
+
+namespace receiver {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kFormType = "application/x-www-form-urlencoded";
+
+const std::string kFscBody =
+    "source=Vantrel20&xversion=2.101020&rater=FSC&externalQuoteImportID=202612720565&fileGenName=202612720565.sti"
+    "&R0=1,1,1,SMITH&R1=1,1,2,JOHN&R2=2,1,1,2001&R3=2,1,2,FORD&R4=2,1,3,F-150%20(4X4|%20XLT)&R5=1,2,1,DOE%20JR"
+    "&R6=1,2,2,(555)%20123-4567|&R7=1,2,3,ONEIL%202&R8=3,1,1,&R9=3,1,2,Y";
+
+std::string QqBody(const std::string& id, const std::string& fieldPart) {
+    return "source=Vantrel20&xversion=2.101020&rater=QQ&externalQuoteImportID=" + id + "&fileGenName=" + id + ".sti" +
+           fieldPart;
+}
+
+// Waits for Serve to end, at most `limit`; a server that does not stop ends the test run,
+// since nothing else could end its thread.
+bool FinishServing(std::future<bool>& serving, std::chrono::seconds limit) {
+    if (serving.wait_for(limit) != std::future_status::ready) {
+        std::cerr << "the receiver did not stop within " << limit.count() << " s\n";
+        std::abort();
+    }
+    return serving.get();
+}
+
+// A receiver serving on 127.0.0.1 in a thread of its own, stopped with the object.
+class RunningReceiver {
+   public:
+    explicit RunningReceiver(const std::string& databasePath) : store_(databasePath), server_(store_, log_) {
+        port_ = server_.Bind("127.0.0.1", 0);
+        if (port_ <= 0) {
+            throw std::runtime_error("cannot bind a free port on 127.0.0.1");
+        }
+        serving_ = std::async(std::launch::async, [this] { return server_.Serve(); });
+    }
+    ~RunningReceiver() {
+        if (serving_.valid()) {
+            Stop();
+        }
+    }
+
+    httplib::Client Client() const {
+        httplib::Client client("127.0.0.1", port_);
+        client.set_connection_timeout(5);
+        client.set_read_timeout(5);
+        client.set_write_timeout(5);
+        return client;
+    }
+
+    // Returns what Serve returned.
+    bool Stop() {
+        server_.Stop();
+        return FinishServing(serving_, 10s);
+    }
+
+    // Only after Stop: the log is written by the server's threads until then.
+    std::string Log() const { return log_.str(); }
+    int Port() const { return port_; }
+    ImportStore& Store() { return store_; }
+
+   private:
+    std::ostringstream log_;
+    ImportStore store_;
+    ReceiverServer server_;
+    int port_ = -1;
+    std::future<bool> serving_;
+};
+
+TEST(ReceiverServer, PostThenStartPageThenIndexOverRealHttp) {
+    TestFolder folder;
+    const std::string path = folder.File("receiver.sqlite");
+    RunningReceiver receiver(path);
+    auto client = receiver.Client();
+
+    const auto posted = client.Post("/krn/import.asp", kFscBody, kFormType.c_str());
+    ASSERT_TRUE(posted) << httplib::to_string(posted.error());
+    EXPECT_EQ(posted->status, 200);
+    EXPECT_EQ(posted->body, "OK: stored as import 1\n");
+
+    const auto start = client.Get("/krn/start.asp?externalQuoteImportID=202612720565");
+    ASSERT_TRUE(start) << httplib::to_string(start.error());
+    EXPECT_EQ(start->status, 200);
+    EXPECT_EQ(start->get_header_value("Content-Type"), "text/html; charset=windows-1252");
+    EXPECT_NE(start->body.find("<tr><td>4</td><td>2</td><td>1</td><td>3</td><td>F-150 (4X4| XLT)</td></tr>"),
+              std::string::npos);
+    EXPECT_NE(start->body.find("<td>202612720565.sti</td>"), std::string::npos);
+
+    const auto index = client.Get("/");
+    ASSERT_TRUE(index) << httplib::to_string(index.error());
+    EXPECT_EQ(index->status, 200);
+    EXPECT_NE(index->body.find("<a href=\"/?externalQuoteImportID=202612720565\">202612720565</a>"), std::string::npos);
+
+    const auto linked = client.Get("/?externalQuoteImportID=202612720565");
+    ASSERT_TRUE(linked);
+    EXPECT_EQ(linked->status, 200);
+
+    const auto unknown = client.Get("/krn/start.asp?externalQuoteImportID=111");
+    ASSERT_TRUE(unknown);
+    EXPECT_EQ(unknown->status, 404);
+    EXPECT_NE(unknown->body.find("No import was posted with externalQuoteImportID <code>111</code>"),
+              std::string::npos);
+
+    const auto elsewhere = client.Get("/favicon.ico");
+    ASSERT_TRUE(elsewhere);
+    EXPECT_EQ(elsewhere->status, 404);
+
+    EXPECT_TRUE(receiver.Stop());
+    const std::string log = receiver.Log();
+    EXPECT_NE(log.find("127.0.0.1 POST /krn/import.asp 200 " + std::to_string(kFscBody.size()) +
+                       " bytes - OK: stored as import 1\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("GET /krn/start.asp?externalQuoteImportID=111 404\n"), std::string::npos) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 6) << log;
+
+    ImportStore reopened(path);
+    const auto stored = reopened.FindByExternalId("202612720565");
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].post.body, kFscBody);
+    EXPECT_EQ(stored[0].post.path, "/krn/import.asp");
+    EXPECT_EQ(stored[0].form.recordFields.size(), 10u);
+}
+
+// Reads a whole answer from a socket that the server closes after it, within a bounded time.
+std::string ReadUntilClosed(int socket) {
+    timeval limit{5, 0};
+    setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    std::string answer;
+    char buffer[4096];
+    for (int reads = 0; reads < 1000; ++reads) {
+        const ssize_t got = recv(socket, buffer, sizeof buffer, 0);
+        if (got <= 0) {
+            break;
+        }
+        answer.append(buffer, static_cast<std::size_t>(got));
+    }
+    return answer;
+}
+
+TEST(ReceiverServer, TakesAnHttp10PostAsVantrelSendsIt) {
+    TestFolder folder;
+    RunningReceiver receiver(folder.File("receiver.sqlite"));
+    const std::string body = QqBody("202612720570",
+                                    "&R0=M\xDCLLER%20\xC9"
+                                    "COLE&R3=A=B+C?D/E|(F)");
+    const std::string request =
+        "POST /cgi/post.asp HTTP/1.0\r\nContent-Type: " + kFormType +
+        "\r\nUser-Agent: Vantrel\r\nHost: 127.0.0.1\r\nContent-Length: " + std::to_string(body.size()) +
+        "\r\nPragma: no-cache\r\n\r\n" + body;
+
+    const int connection = socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(connection, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(receiver.Port()));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(connect(connection, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(send(connection, request.data(), request.size(), 0), static_cast<ssize_t>(request.size()));
+    const std::string answer = ReadUntilClosed(connection);
+    close(connection);
+
+    EXPECT_EQ(answer.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << answer;
+    EXPECT_NE(answer.find("\r\n\r\nOK: stored as import 1\n"), std::string::npos) << answer;
+    const auto stored = receiver.Store().FindByExternalId("202612720570");
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].post.body, body);
+    EXPECT_EQ(stored[0].post.path, "/cgi/post.asp");
+    ASSERT_EQ(stored[0].form.lineFields.size(), 2u);
+    EXPECT_EQ(stored[0].form.lineFields[0].text,
+              "M\xDCLLER \xC9"
+              "COLE");
+    EXPECT_EQ(stored[0].form.lineFields[1].slot, 3);
+    EXPECT_EQ(stored[0].form.lineFields[1].text, "A=B+C?D/E|(F)");
+}
+
+TEST(ReceiverServer, ALongExportIsStoredWhole) {
+    TestFolder folder;
+    RunningReceiver receiver(folder.File("receiver.sqlite"));
+    std::string fieldPart;
+    for (int slot = 0; slot < 5000; ++slot) {
+        fieldPart += "&R" + std::to_string(slot) + "=LINE%20" + std::to_string(slot) + "%20OF%20THE%20EXPORT";
+    }
+    const std::string body = QqBody("202612720571", fieldPart);
+    ASSERT_GT(body.size(), 100000u);
+
+    const auto posted = receiver.Client().Post("/", body, kFormType.c_str());
+    ASSERT_TRUE(posted) << httplib::to_string(posted.error());
+    EXPECT_EQ(posted->status, 200) << posted->body;
+
+    const auto stored = receiver.Store().FindByExternalId("202612720571");
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].post.body, body);
+    ASSERT_EQ(stored[0].form.lineFields.size(), 5000u);
+    EXPECT_EQ(stored[0].form.lineFields[4999].text, "LINE 4999 OF THE EXPORT");
+}
+
+TEST(ReceiverServer, AMalformedPostIsStoredRawFlaggedAndAnswered200) {
+    TestFolder folder;
+    RunningReceiver receiver(folder.File("receiver.sqlite"));
+    const std::string body = "source=Vantrel20&rater=FSC&R0=1,1,SMITH";
+
+    const auto posted = receiver.Client().Post("/any/where", body, kFormType.c_str());
+    ASSERT_TRUE(posted) << httplib::to_string(posted.error());
+    EXPECT_EQ(posted->status, 200);
+    EXPECT_EQ(posted->body.rfind("OK: stored as import 1, flagged malformed: missing header field xversion", 0), 0u)
+        << posted->body;
+
+    const auto stored = receiver.Store().FindById(1);
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->post.body, body);
+    EXPECT_TRUE(stored->form.Malformed());
+    EXPECT_NE(stored->form.Reason().find("not the 4 comma-separated parts"), std::string::npos);
+
+    const auto page = receiver.Client().Get("/?import=1");
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->status, 200);
+    EXPECT_NE(page->body.find("<pre>source=Vantrel20&amp;rater=FSC&amp;R0=1,1,SMITH</pre>"), std::string::npos);
+    const auto missing = receiver.Client().Get("/?import=2");
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->status, 404);
+}
+
+TEST(ReceiverServer, AnEmptyPostIsStoredToo) {
+    TestFolder folder;
+    RunningReceiver receiver(folder.File("receiver.sqlite"));
+
+    const auto posted = receiver.Client().Post("/", "", kFormType.c_str());
+    ASSERT_TRUE(posted) << httplib::to_string(posted.error());
+    EXPECT_EQ(posted->status, 200);
+    EXPECT_EQ(posted->body, "OK: stored as import 1, flagged malformed: empty body\n");
+    EXPECT_EQ(receiver.Store().Count(), 1);
+}
+
+TEST(ReceiverServer, AMultipartPostIsRefusedAndNotStored) {
+    TestFolder folder;
+    RunningReceiver receiver(folder.File("receiver.sqlite"));
+    const httplib::MultipartFormDataItems items = {{"source", "Vantrel20", "", ""}};
+
+    const auto posted = receiver.Client().Post("/", items);
+    ASSERT_TRUE(posted) << httplib::to_string(posted.error());
+    EXPECT_EQ(posted->status, 415);
+    EXPECT_EQ(receiver.Store().Count(), 0);
+}
+
+TEST(ReceiverServer, PostsArrivingTogetherAreAllKept) {
+    TestFolder folder;
+    RunningReceiver receiver(folder.File("receiver.sqlite"));
+    constexpr int kSenders = 6;
+    constexpr int kPostsEach = 5;
+    std::vector<std::future<int>> senders;
+    for (int sender = 0; sender < kSenders; ++sender) {
+        senders.push_back(std::async(std::launch::async, [&receiver, sender] {
+            int answered = 0;
+            auto client = receiver.Client();
+            for (int post = 0; post < kPostsEach; ++post) {
+                const std::string id = std::to_string(sender) + "-" + std::to_string(post);
+                const auto result = client.Post("/", QqBody(id, "&R0=" + id), kFormType.c_str());
+                answered += (result && result->status == 200) ? 1 : 0;
+            }
+            return answered;
+        }));
+    }
+    int answered = 0;
+    for (auto& sender : senders) {
+        ASSERT_EQ(sender.wait_for(30s), std::future_status::ready);
+        answered += sender.get();
+    }
+
+    EXPECT_EQ(answered, kSenders * kPostsEach);
+    EXPECT_EQ(receiver.Store().Count(), kSenders * kPostsEach);
+    for (int sender = 0; sender < kSenders; ++sender) {
+        for (int post = 0; post < kPostsEach; ++post) {
+            const std::string id = std::to_string(sender) + "-" + std::to_string(post);
+            const auto stored = receiver.Store().FindByExternalId(id);
+            ASSERT_EQ(stored.size(), 1u) << id;
+            ASSERT_EQ(stored[0].form.lineFields.size(), 1u) << id;
+            EXPECT_EQ(stored[0].form.lineFields[0].text, id);
+        }
+    }
+}
+
+TEST(ReceiverServer, StopEndsServeWhenAskedBeforeOrJustAfterItStarts) {
+    TestFolder folder;
+    ImportStore store(folder.File("receiver.sqlite"));
+    std::ostringstream log;
+    {
+        ReceiverServer server(store, log);
+        ASSERT_GT(server.Bind("127.0.0.1", 0), 0);
+        server.Stop();
+        auto serving = std::async(std::launch::async, [&server] { return server.Serve(); });
+        EXPECT_TRUE(FinishServing(serving, 5s));
+    }
+    // A stop racing with the start of Serve must never be lost.
+    for (int round = 0; round < 20; ++round) {
+        ReceiverServer server(store, log);
+        ASSERT_GT(server.Bind("127.0.0.1", 0), 0);
+        auto serving = std::async(std::launch::async, [&server] { return server.Serve(); });
+        if (round % 2 == 1) {
+            std::this_thread::sleep_for(1ms);
+        }
+        server.Stop();
+        EXPECT_TRUE(FinishServing(serving, 5s)) << "round " << round;
+    }
+}
+
+// Two receivers on one port would each get some of the posts.
+TEST(ReceiverServer, APortAlreadyTakenCannotBeBound) {
+    TestFolder folder;
+    RunningReceiver first(folder.File("first.sqlite"));
+    ImportStore store(folder.File("second.sqlite"));
+    std::ostringstream log;
+    ReceiverServer second(store, log);
+
+    EXPECT_EQ(second.Bind("127.0.0.1", first.Port()), -1);
+    EXPECT_EQ(second.Bind("not an address", 0), -1);
+}
+
+TEST(ReceiverServer, UtcTimestampsHaveMilliseconds) {
+    const std::vector<std::pair<std::int64_t, std::string>> cases = {
+        {1796676965123, "2026-12-07T20:56:05.123Z"},
+        {915246245007, "1999-01-02T03:04:05.007Z"},
+        {0, "1970-01-01T00:00:00.000Z"},
+    };
+    for (const auto& [millis, expected] : cases) {
+        EXPECT_EQ(UtcTimestamp(std::chrono::system_clock::time_point(std::chrono::milliseconds(millis))), expected);
+    }
+}
+
+}  // namespace
+}  // namespace receiver
