@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# The main job on one machine: builds Vantrel.exe, prepares a program folder in demo/, and
-# starts Vantrel under Wine the way a comparative rater does, with the path of a sample
-# export file. The quote goes to a local receiver on 127.0.0.1:80 (in a network namespace
-# of its own), and the web hand-off to a recorder. Shows what arrived, then ends by itself.
+# The main job on one machine: builds Vantrel.exe and the reference receiver, prepares a
+# program folder in demo/, and starts Vantrel under Wine the way a comparative rater does,
+# with the path of a sample export file. The quote goes to the receiver on 127.0.0.1:80 (in a
+# network namespace of its own), the web hand-off to a recorder. Shows what arrived and how
+# the receiver decoded it, then ends by itself.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 cd "$ROOT"
 
 ensure_packages
 build_preset windows
+say "Building the reference receiver"
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$(nproc)" --target vantrel_receiver
 
 demo="$ROOT/demo"
 rm -rf "$demo"
@@ -36,25 +40,22 @@ windows_demo="Z:${demo//\//\\}"
 register_handoff_recorder "$windows_demo"
 
 say "Starting: $windows_demo\\Vantrel.exe $windows_demo\\fsc-auto-quote.txt"
-export DEMO_RECEIVER="$ROOT/tools/test_receiver/receiver.py" DEMO_DIR="$demo" DEMO_EXE="$windows_demo\\Vantrel.exe" \
+export DEMO_RECEIVER="$ROOT/build/native/vantrel_receiver" DEMO_DIR="$demo" DEMO_EXE="$windows_demo\\Vantrel.exe" \
     DEMO_EXPORT="$windows_demo\\fsc-auto-quote.txt"
 in_private_network bash -c '
-    /usr/bin/python3 "$DEMO_RECEIVER" --save "$DEMO_DIR/received.txt" >/dev/null &
+    "$DEMO_RECEIVER" --db "$DEMO_DIR/receiver.sqlite" >"$DEMO_DIR/receiver.log" 2>&1 &
     receiver=$!
-    sleep 1
+    for _ in $(seq 50); do grep -q . "$DEMO_DIR/receiver.log" 2>/dev/null && break; sleep 0.1; done
     timeout 120 '"$WINE"' "$DEMO_EXE" "$DEMO_EXPORT" </dev/null >/dev/null 2>&1 || echo "(Vantrel did not end in time and was stopped)"
-    sleep 1
     kill $receiver; wait $receiver || true'
 
 say "Run log: $demo/vantrel.log"
 sed 's/\r$//' "$demo/vantrel.log" | grep -v '^$' || true
 say "Export log: $demo/export.log"
-sed 's/\r$//' "$demo/export.log" | grep -v '^$' || true
-say "The request the server received (raw)"
-if [ -s "$demo/received.txt" ]; then
-    sed 's/\r$//' "$demo/received.txt"; echo
-else
-    echo "(nothing arrived)"
-fi
+sed 's/\r$//' "$demo/export.log" | grep -v '^$' | head -12 || true
+say "The receiver's log: $demo/receiver.log"
+cat "$demo/receiver.log"
+say "What the receiver stored ($demo/receiver.sqlite)"
+/usr/bin/python3 tools/receiver/show_import.py "$demo/receiver.sqlite" "http://127.0.0.1/krn/start.asp"
 say "The web hand-off (working directory, then what the shell was asked to open)"
 cat "$demo/handoff.log" 2>/dev/null || echo "(no hand-off)"

@@ -1,0 +1,81 @@
+"""The demo's road, checked: Vantrel.exe imports the bundled sample export into the
+reference receiver, which stores the quote field by field as the sample file has it."""
+
+import csv
+import http.client
+import re
+import sqlite3
+import subprocess
+import time
+from pathlib import Path
+
+import pytest
+
+from test_import import STATUS_WINDOW
+
+ROOT = Path(__file__).resolve().parents[2]
+RECEIVER = ROOT / "build" / "native" / "vantrel_receiver"
+SAMPLE = ROOT / "examples" / "fsc-auto-quote.txt"
+
+
+def expected_fields(sample):
+    """(record, occurrence, position, value) for every value of the sample, as the record
+    encoding sends it."""
+    fields, seen = [], {}
+    for values in csv.reader(sample.read_text(encoding="latin-1").splitlines()):
+        record = int(values[0])
+        if record == 32000:
+            continue
+        seen[record] = seen.get(record, 0) + 1
+        for position, value in enumerate(values[1:], start=1):
+            last = position == len(values) - 1
+            if "(" in value and ")" in value:
+                value = value.replace(",", "|") + ("" if last else "|")
+            else:
+                value = value.replace(",", "")
+            fields.append((record, seen[record], position, value.replace("#", "").replace("'", "")))
+    return fields
+
+
+@pytest.fixture
+def reference_receiver(tmp_path):
+    if not RECEIVER.exists():
+        pytest.fail(f"{RECEIVER} is missing: build the native preset first")
+    database = tmp_path / "receiver.sqlite"
+    process = subprocess.Popen([str(RECEIVER), "--db", str(database)], stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    for _ in range(100):
+        try:
+            http.client.HTTPConnection("127.0.0.1", 80, timeout=1).request("GET", "/")
+            break
+        except OSError:
+            time.sleep(0.05)
+    yield database
+    process.terminate()
+    assert process.wait(timeout=10) == 0
+
+
+def test_the_sample_export_arrives_decoded_in_the_reference_receiver(program, handoff, reference_receiver):
+    program.configure("FSC", serverPostFile="krn/import.asp", krnLaunchFile="krn/start.asp", productName="DEMO AUTO")
+    program.route("DEMO AUTO")
+    program.write("QUOTE.TXT", SAMPLE.read_bytes())
+    run = program.run(f"{program.windows_path}\\quote.txt", STATUS_WINDOW, timeout=60)
+    assert (run.timed_out, run.messages) == (False, [])
+
+    database = sqlite3.connect(reference_receiver)
+    (number, import_id, rater, malformed), = database.execute(
+        "SELECT id, external_quote_import_id, rater, malformed FROM imports").fetchall()
+    assert (rater, malformed) == ("FSC", 0)
+    stored = database.execute("SELECT record_number, occurrence, field_number, value FROM record_fields "
+                              "WHERE import_id = ? ORDER BY position", (number,)).fetchall()
+    as_text = [(n, o, f, v.decode("latin-1") if isinstance(v, bytes) else v) for n, o, f, v in stored]
+    assert as_text == expected_fields(SAMPLE)
+
+    # The page the agent is handed over to shows the quote.
+    (_, arguments), = handoff.requests()
+    assert re.search(r"externalQuoteImportID=" + import_id, arguments)
+    connection = http.client.HTTPConnection("127.0.0.1", 80, timeout=10)
+    connection.request("GET", f"/krn/start.asp?externalQuoteImportID={import_id}")
+    page = connection.getresponse()
+    assert page.status == 200
+    assert b"F-150 (4X4| XLT)|" in page.read()
