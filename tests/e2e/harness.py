@@ -97,6 +97,25 @@ class Run:
         return [r[1] for r in self.records if r[0] == "UNEXPECTED"]
 
 
+def run_under_driver(work, command_line, script, timeout):
+    """Runs `command_line` (the exact command line, the program's path first) under the UI
+    driver, with its files in the folder `work`, and returns what the driver recorded."""
+    (work / "cmdline.txt").write_bytes(command_line.encode("latin-1"))
+    (work / "script.txt").write_text(script)
+    records = work / "records.txt"
+    records.unlink(missing_ok=True)
+    subprocess.run(
+        [WINE, str(BUILD / "ui_driver.exe"), "--out", str(records), "--timeout", str(timeout),
+         "--script", str(work / "script.txt"), "--cmdline", str(work / "cmdline.txt")],
+        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+        timeout=timeout + 60, check=False,
+    )
+    rows = [[unescape(f) for f in line.split("\t")]
+            for line in records.read_bytes().decode("latin-1").splitlines() if line]
+    exit_code = next((int(r[1]) for r in rows if r[0] == "EXIT"), None)
+    return Run(rows, exit_code, any(r[0] == "TIMEOUT" for r in rows))
+
+
 class ProgramFolder:
     """A fresh program folder C:\\vt\\<name> in the test Wine prefix holding Vantrel.exe."""
 
@@ -152,21 +171,7 @@ class ProgramFolder:
         work = self.driver_folder
         work.mkdir(exist_ok=True)
         command_line = f"{self.windows_path}\\{self.exe_name}" + (" " + arguments if arguments else "")
-        (work / "cmdline.txt").write_bytes(command_line.encode("latin-1"))
-        (work / "script.txt").write_text(script)
-        records = work / "records.txt"
-        if records.exists():
-            records.unlink()
-        subprocess.run(
-            [WINE, str(BUILD / "ui_driver.exe"), "--out", str(records), "--timeout", str(timeout),
-             "--script", str(work / "script.txt"), "--cmdline", str(work / "cmdline.txt")],
-            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            timeout=timeout + 60, check=False,
-        )
-        rows = [[unescape(f) for f in line.split("\t")]
-                for line in records.read_bytes().decode("latin-1").splitlines() if line]
-        exit_code = next((int(r[1]) for r in rows if r[0] == "EXIT"), None)
-        return Run(rows, exit_code, any(r[0] == "TIMEOUT" for r in rows))
+        return run_under_driver(work, command_line, script, timeout)
 
 
 def log_lines(*lines, count=20):

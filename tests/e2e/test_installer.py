@@ -13,7 +13,7 @@ from pathlib import Path
 
 import pytest
 
-from harness import BUILD, WINE, Run, unescape
+from harness import BUILD, WINE, run_under_driver
 
 ROOT = Path(__file__).resolve().parents[2]
 SETUP = BUILD / "VantrelSetup.exe"
@@ -177,23 +177,11 @@ def wait_for_uninstaller(install, install_windows, finished):
         time.sleep(0.2)
 
 
-def run_under_driver(prefix, exe_windows_path, script, timeout=30):
+def run_installed(prefix, exe_windows_path, script, timeout=30):
     """Starts the program at `exe_windows_path` with no arguments under the UI driver."""
     work = Path(prefix) / "drive_c" / "vt" / "installer.driver"
     work.mkdir(parents=True, exist_ok=True)
-    (work / "cmdline.txt").write_bytes(exe_windows_path.encode("latin-1"))
-    (work / "script.txt").write_text(script)
-    records = work / "records.txt"
-    records.unlink(missing_ok=True)
-    subprocess.run(
-        [WINE, str(BUILD / "ui_driver.exe"), "--out", str(records), "--timeout", str(timeout),
-         "--script", str(work / "script.txt"), "--cmdline", str(work / "cmdline.txt")],
-        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-        timeout=timeout + 60, check=False,
-    )
-    rows = [[unescape(f) for f in line.split("\t")]
-            for line in records.read_bytes().decode("latin-1").splitlines() if line]
-    return Run(rows, next((int(r[1]) for r in rows if r[0] == "EXIT"), None), any(r[0] == "TIMEOUT" for r in rows))
+    return run_under_driver(work, exe_windows_path, script, timeout)
 
 
 @needs_setup
@@ -229,7 +217,7 @@ def test_silent_install_runs_from_its_folder_and_uninstall_keeps_the_settings(pr
         assert entry["QuietUninstallString"] == f'"{install_windows}\\uninstall.exe" /S'
 
         # The installed program starts from there, shows its main window and logs beside itself.
-        run = run_under_driver(prefix, install_windows + "\\Vantrel.exe",
+        run = run_installed(prefix, install_windows + "\\Vantrel.exe",
                                f"window {MAIN}|1000\nmark main window\nclick 2\n")
         assert (run.timed_out, run.exit_code, run.unexpected, run.errors) == (False, 0, [], [])
         assert run.marks == ["main window"]
