@@ -7,6 +7,7 @@ from pathlib import Path
 import pytest
 
 from receiver import Receiver
+from test_windows import assert_matches_template
 
 CAPTION = "Comparative Rater Import Utility"
 STATUS_WINDOW = f"window {CAPTION}|1004\ndump\n"
@@ -27,6 +28,18 @@ def prepare(program, rater, export=FSC_EXPORT, browser_path="UNDEFINED", server=
     program.route("E2E AUTO", server=server, browser_path=browser_path)
     program.write("QUOTE.TXT", export)
     return f"{program.windows_path}\\quote.txt"
+
+
+# The status window's template 133: (id, class, text, enabled, visible, x, y, width, height).
+STATUS_TEMPLATE = [
+    (-1, "Static", "Import Status", True, True, 12, 15, 234, 8),
+    (1004, "Static", None, True, True, 12, 27, 234, 11),
+    (1005, "Static", "FSC", True, True, 12, 42, 234, 11),
+    (-1, "Static", "-" * 116, True, True, 12, 54, 234, 8),
+    (2, "Button", "Cancel", True, True, 102, 69, 50, 14),
+    (-1, "Static", "Version:", True, True, 171, 87, 26, 8),
+    (1007, "Static", None, True, True, 201, 87, 45, 8),
+]
 
 
 def progress_stage(text):
@@ -70,6 +83,8 @@ def test_an_fsc_import_posts_the_form_writes_the_log_and_opens_the_start_page(pr
     assert run.windows[-1].control(1004).text == "Import Complete! Opening Web Site 127.0.0.1"
     assert {w.control(1005).text for w in run.windows} == {"FSC"}
     assert run.windows[-1].control(1007).text == "2.101020"
+    assert_matches_template(run.windows[0], STATUS_TEMPLATE)
+    assert run.windows[0].caption == CAPTION
 
 
 def test_a_line_encoded_import_and_a_local_launch_page(program, handoff):
