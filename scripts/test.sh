@@ -15,6 +15,8 @@ bash "$ROOT/scripts/installer.sh"   # build/windows/VantrelSetup.exe, for tests/
 
 say "Unit tests, native"
 ctest --preset native
+build_preset asan; say "Unit tests, native, under AddressSanitizer and UndefinedBehaviorSanitizer"; ctest --preset asan
+bash "$ROOT/scripts/fuzz.sh" 30   # each libFuzzer target for 30 s
 
 # Tests never use the caller's display: they get a private one.
 unset DISPLAY
