@@ -126,11 +126,6 @@ void CheckRecordEncoding(const std::string& body) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzz::Prepare(argc, argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string file = fuzz::Bytes(data, size);
     std::size_t lineFeeds = 0;

@@ -110,3 +110,8 @@ void Fail(const char* what, const char* file, int line) {
 }
 
 }  // namespace fuzz
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    fuzz::Prepare(argc, argv);
+    return 0;
+}

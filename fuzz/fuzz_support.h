@@ -14,8 +14,9 @@
 
 namespace fuzz {
 
-// Call from LLVMFuzzerInitialize: makes the private folder, and saves crash inputs where
-// the run started unless -artifact_prefix says otherwise.
+// Run once by libFuzzer before any input (this file defines LLVMFuzzerInitialize for every
+// target): makes the private folder, and saves crash inputs where the run started unless
+// -artifact_prefix says otherwise.
 void Prepare(int* argc, char*** argv);
 
 // Makes the private folder the working directory while alive, with a fresh fake platform.

@@ -45,11 +45,6 @@ std::vector<std::string> ExpectedValues(const std::string& file, char separator,
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzz::Prepare(argc, argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     const std::string separator = kSeparators[data[0] % 3];

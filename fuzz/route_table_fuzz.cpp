@@ -44,11 +44,6 @@ void CheckLookups(RouteTable& table, const std::string& key) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzz::Prepare(argc, argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string file = fuzz::Bytes(data, size);
     fuzz::InPrivateFolder folder;

@@ -34,11 +34,6 @@ void CheckSameValues(const ImportSettings& a, const ImportSettings& b) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzz::Prepare(argc, argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::InPrivateFolder folder;
     fuzz::WriteFile(kSettingsFileName, fuzz::Bytes(data, size));

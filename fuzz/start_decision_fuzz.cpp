@@ -96,11 +96,6 @@ void CheckPauseRemoval(const std::string& upper, const std::string& commandText)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzz::Prepare(argc, argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     std::vector<std::string> parts(1);
