@@ -34,8 +34,7 @@ std::string RecordLine(int lineNumber, std::size_t length) {
     static const char* const kValues[] = {
         "SMITH", "1 MAIN ST, APT #4", "(555) 123-4567", "O'NEIL & SONS", "F-150 (4X4, XLT)", "2001", "", "50% OFF"};
     std::string line = "\"" + std::to_string(lineNumber % 40) + "\"";
-    for (int v = lineNumber; line.size() < length; ++v)
-        line += ",\"" + std::string(kValues[v % 8]) + "\"";
+    for (int v = lineNumber; line.size() < length; ++v) line += ",\"" + std::string(kValues[v % 8]) + "\"";
     return line;
 }
 
@@ -47,8 +46,7 @@ const std::string& ExportFile(int lineCount, std::size_t lineLength, std::int64_
         entry.first =
             (BenchFolder() / ("export-" + std::to_string(lineCount) + "x" + std::to_string(lineLength))).string();
         std::ofstream out(entry.first, std::ios::binary);
-        for (int i = 0; i < lineCount; ++i)
-            out << RecordLine(i, lineLength) << "\r\n";
+        for (int i = 0; i < lineCount; ++i) out << RecordLine(i, lineLength) << "\r\n";
         out.close();
         entry.second = static_cast<std::int64_t>(std::filesystem::file_size(entry.first));
     }
@@ -114,8 +112,7 @@ BENCHMARK(BM_LinesBySize)->RangeMultiplier(4)->Range(1 << 10, 64 << 20)->Unit(be
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     std::error_code ignored;

@@ -79,8 +79,7 @@ std::string Bytes(const std::uint8_t* data, std::size_t size) {
 
 void WriteFile(const char* name, const std::string& bytes) {
     std::FILE* file = std::fopen(name, "wb");
-    if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() ||
-        std::fclose(file) != 0) {
+    if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fclose(file) != 0) {
         std::perror("fuzz: writing an input file");
         std::abort();
     }

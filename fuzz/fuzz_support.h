@@ -39,7 +39,7 @@ bool IsWhiteSpace(char c);
 
 }  // namespace fuzz
 
-#define FUZZ_CHECK(condition) \
-    do { \
+#define FUZZ_CHECK(condition)                                           \
+    do {                                                                \
         if (!(condition)) ::fuzz::Fail(#condition, __FILE__, __LINE__); \
     } while (0)

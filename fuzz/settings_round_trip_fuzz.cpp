@@ -19,9 +19,9 @@ std::string ExpectedFile(const ImportSettings& settings) {
 }
 
 void CheckSameValues(const ImportSettings& a, const ImportSettings& b) {
-    const std::string ImportSettings::* const fields[] = {
-        &ImportSettings::producerCode,  &ImportSettings::serverAddress, &ImportSettings::serverPostFile,
-        &ImportSettings::krnLaunchFile, &ImportSettings::company,       &ImportSettings::qqPath,
+    const std::string ImportSettings::*const fields[] = {
+        &ImportSettings::producerCode,  &ImportSettings::serverAddress,  &ImportSettings::serverPostFile,
+        &ImportSettings::krnLaunchFile, &ImportSettings::company,        &ImportSettings::qqPath,
         &ImportSettings::vantrelFolder, &ImportSettings::useItcZavezuda, &ImportSettings::raterCode,
         &ImportSettings::productName,
     };

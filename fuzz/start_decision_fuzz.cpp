@@ -126,8 +126,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(d.pauseMode == (Count(d.logLines, "PAUSE parameter = TRUE") == 1));
     if (d.pauseMode) {
         CheckPauseRemoval(upper, d.commandText);
-        FUZZ_CHECK(!d.messages.empty() &&
-                   d.messages.back() == "Pausing... Copy file " + d.exportFilePath + " to a backup file before continuing.");
+        FUZZ_CHECK(!d.messages.empty() && d.messages.back() == "Pausing... Copy file " + d.exportFilePath +
+                                                                   " to a backup file before continuing.");
     }
     if (d.logFileMode) FUZZ_CHECK(d.raterCode == "LOG");
 

@@ -15,8 +15,7 @@
 
 namespace {
 
-void RunStatusWindow(const StartDecision& decision, const std::string& exportFilePath,
-                     const std::string& programName) {
+void RunStatusWindow(const StartDecision& decision, const std::string& exportFilePath, const std::string& programName) {
     auto status = std::make_unique<StatusDialog>();
     status->exportFilePath = exportFilePath;
     status->Create();

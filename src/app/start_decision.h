@@ -20,8 +20,8 @@ struct StartDecision {
     std::string commandText;
     bool pauseMode = false;
     bool logFileMode = false;
-    std::string raterCode;          // empty: the main window opens
-    std::string exportFilePath;     // as the pause message shows it, before the switch cut
+    std::string raterCode;              // empty: the main window opens
+    std::string exportFilePath;         // as the pause message shows it, before the switch cut
     std::vector<std::string> logLines;  // run-log lines after "Executable Name = "
     std::vector<std::string> messages;  // shown one after the other, in this order
 };

@@ -2,7 +2,7 @@
 
 #include "support/text_file.h"
 
-std::string ImportSettings::* const ImportSettings::kFieldsInFileOrder[kValueCount] = {
+std::string ImportSettings::*const ImportSettings::kFieldsInFileOrder[kValueCount] = {
     &ImportSettings::producerCode,  &ImportSettings::serverAddress,  &ImportSettings::serverPostFile,
     &ImportSettings::krnLaunchFile, &ImportSettings::company,        &ImportSettings::qqPath,
     &ImportSettings::vantrelFolder, &ImportSettings::useItcZavezuda, &ImportSettings::raterCode,

@@ -30,20 +30,20 @@ public:
 
     std::string producerCode;
     std::string serverAddress;
-    std::string serverPostFile;   // the server page the quote is posted to, without a leading "/"
-    std::string krnLaunchFile;    // the web page opened after the post, without a leading "/"
+    std::string serverPostFile;  // the server page the quote is posted to, without a leading "/"
+    std::string krnLaunchFile;   // the web page opened after the post, without a leading "/"
     std::string company;
-    std::string qqPath;           // folder the settings file is copied into after a Setup save
-    std::string vantrelFolder;    // working directory at the last Setup save
-    std::string useItcZavezuda;   // "Y" when ticked; anything else counts as not ticked
-    std::string raterCode;        // "FSC", "ITC", "MC", "QQ", "AAR", "QUO", "CCI", "QP" or "AUTO"
-    std::string productName;      // key of the route lookups
+    std::string qqPath;          // folder the settings file is copied into after a Setup save
+    std::string vantrelFolder;   // working directory at the last Setup save
+    std::string useItcZavezuda;  // "Y" when ticked; anything else counts as not ticked
+    std::string raterCode;       // "FSC", "ITC", "MC", "QQ", "AAR", "QUO", "CCI", "QP" or "AUTO"
+    std::string productName;     // key of the route lookups
 
     const std::string& RawValue(int index) const { return rawValues_[index]; }
 
 private:
     // The fields in file order, so loading and saving walk one list.
-    static std::string ImportSettings::* const kFieldsInFileOrder[kValueCount];
+    static std::string ImportSettings::*const kFieldsInFileOrder[kValueCount];
     std::string rawValues_[kValueCount];
 };
 

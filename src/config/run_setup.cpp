@@ -7,8 +7,14 @@
 
 int ImportSettings::RunSetup() {
     SetupDialog dialog;
-    dialog.values = {company,        producerCode, krnLaunchFile, serverAddress,
-                     serverPostFile, qqPath,       vantrelFolder, useItcZavezuda == "Y" ? 1 : 0,
+    dialog.values = {company,
+                     producerCode,
+                     krnLaunchFile,
+                     serverAddress,
+                     serverPostFile,
+                     qqPath,
+                     vantrelFolder,
+                     useItcZavezuda == "Y" ? 1 : 0,
                      RaterPosition(raterCode)};
     const int result = dialog.DoModal();
     if (result != SetupDialog::kSaved) return result;

@@ -29,9 +29,12 @@ std::optional<std::string> CheckSetup(SetupValues& values) {
         return "The server address does not need a trailing '/'";
     }
     const std::pair<const char*, const std::string*> fields[] = {
-        {"Company", &values.company},          {"Server Post File", &values.serverPostFile},
-        {"KRN Launch File", &values.krnLaunchFile}, {"QQ Path", &values.qqPath},
-        {"Producer Code", &values.producerCode}, {"Server Address", &values.serverAddress},
+        {"Company", &values.company},
+        {"Server Post File", &values.serverPostFile},
+        {"KRN Launch File", &values.krnLaunchFile},
+        {"QQ Path", &values.qqPath},
+        {"Producer Code", &values.producerCode},
+        {"Server Address", &values.serverAddress},
     };
     for (const auto& [name, value] : fields) {
         if (BreaksTheSettingsFile(*value)) {

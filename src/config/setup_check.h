@@ -7,7 +7,7 @@
 // What the Setup window shows and edits.
 struct SetupValues {
     std::string company;
-    std::string producerCode;   // hidden edit
+    std::string producerCode;  // hidden edit
     std::string krnLaunchFile;
     std::string serverAddress;  // hidden edit
     std::string serverPostFile;

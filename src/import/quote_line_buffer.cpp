@@ -32,8 +32,7 @@ void RemoveAmpersandsAndPercents(std::string& line) {
 
 // One byte of a value as the form body carries it: "#" and "'" dropped, a space as "%20".
 void AppendBodyByte(std::string& body, char c) {
-    if (c == '#' || c == '\'')
-        return;
+    if (c == '#' || c == '\'') return;
     if (c == ' ') {
         body += "%20";
     } else {
@@ -48,11 +47,9 @@ void AppendBodyByte(std::string& body, char c) {
 void AppendRecordValue(std::string& body, const char* begin, const char* end) {
     const bool parenthesised = std::find(begin, end, '(') != end && std::find(begin, end, ')') != end;
     for (const char* c = begin; c != end; ++c) {
-        if (*c == '"')
-            continue;
+        if (*c == '"') continue;
         if (*c == ',') {
-            if (parenthesised)
-                body += '|';
+            if (parenthesised) body += '|';
             continue;
         }
         AppendBodyByte(body, *c);
@@ -66,15 +63,12 @@ void AppendRecordValue(std::string& body, const char* begin, const char* end) {
 int RecordNumber(const char* begin, const char* end) {
     std::string key;
     for (const char* c = begin; c != end; ++c) {
-        if (*c != '"' && *c != ',')
-            key += *c;
+        if (*c != '"' && *c != ',') key += *c;
     }
     std::size_t i = 0;
-    while (i < key.size() && IsSpace(key[i]))
-        ++i;
+    while (i < key.size() && IsSpace(key[i])) ++i;
     bool negative = false;
-    if (i < key.size() && (key[i] == '+' || key[i] == '-'))
-        negative = key[i++] == '-';
+    if (i < key.size() && (key[i] == '+' || key[i] == '-')) negative = key[i++] == '-';
     const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
     long long magnitude = 0;
     for (; i < key.size() && key[i] >= '0' && key[i] <= '9'; ++i) {
@@ -107,10 +101,8 @@ void QuoteLineBuffer::LoadFile() {
     }
     // One slot more than we hold, so that a longer file shows itself.
     std::vector<std::string> read(kLineCapacity + 1, kUnread);
-    if (!ReadFields(filePath, "\n", read.data(), read.size()))
-        return;
-    for (int k = 0; k < kLineCapacity && read[k] != kUnread; ++k)
-        lines[k] = std::move(read[k]);
+    if (!ReadFields(filePath, "\n", read.data(), read.size())) return;
+    for (int k = 0; k < kLineCapacity && read[k] != kUnread; ++k) lines[k] = std::move(read[k]);
     tooManyLines_ = read[kLineCapacity] != kUnread;
 }
 
@@ -123,14 +115,12 @@ void QuoteLineBuffer::ClearRecordCounters() {
 // that outgrows it still grows as any text does.
 void QuoteLineBuffer::ReserveBody(std::string& body) const {
     std::size_t lineBytes = 0;
-    for (const std::string& line : lines)
-        lineBytes += line.size();
+    for (const std::string& line : lines) lineBytes += line.size();
     body.reserve(3 * lineBytes + 16 * kLineCapacity);
 }
 
 int QuoteLineBuffer::CountOccurrence(int n) {
-    if (n >= 0 && n < kRecordNumbers)
-        return ++recordCounters[n];
+    if (n >= 0 && n < kRecordNumbers) return ++recordCounters[n];
     return ++otherRecordCounters_[n];
 }
 
@@ -142,13 +132,11 @@ std::string QuoteLineBuffer::EncodeLines() {
         std::string& line = lines[slot];
         RemoveAmpersandsAndPercents(line);
         line = text::TrimRight(std::move(line));
-        if (line.empty())
-            continue;
+        if (line.empty()) continue;
         body += "&R";
         body += IntToText(slot);
         body += '=';
-        for (char c : line)
-            AppendBodyByte(body, c);
+        for (char c : line) AppendBodyByte(body, c);
     }
     return body;
 }
@@ -160,8 +148,7 @@ std::string QuoteLineBuffer::EncodeRecords() {
     ClearRecordCounters();
     ReserveBody(body);
     for (std::string& line : lines) {
-        if (Is32000Record(line, 0))
-            line = "32000";
+        if (Is32000Record(line, 0)) line = "32000";
         RemoveAmpersandsAndPercents(line);
         line = text::TrimRight(std::move(line));
 

@@ -24,7 +24,7 @@
 #include <string>
 
 class QuoteLineBuffer {
-   public:
+public:
     static constexpr int kLineCapacity = 5000;
     static constexpr int kRecordNumbers = 30;
 
@@ -63,7 +63,7 @@ class QuoteLineBuffer {
     int recordCounters[kRecordNumbers] = {};
     std::string filePath;
 
-   private:
+private:
     // Counts the occurrence of record number `n` and returns it.
     int CountOccurrence(int n);
 

@@ -11,8 +11,8 @@ namespace platform {
 struct FormPost {
     std::string userAgent;
     std::string host;
-    std::string objectName;   // used exactly as given
-    std::string headerLine;   // added only when the request does not carry it yet
+    std::string objectName;  // used exactly as given
+    std::string headerLine;  // added only when the request does not carry it yet
     std::string body;
 };
 

@@ -31,10 +31,12 @@ TEST_F(AgentWindowsTest, TheCompatibilityListStopsAtTheFirstRowWithoutACompany) 
                                 Row("LATER", "FSC", "WI", "NEVER SHOWN") + ";\r\n");
     CompatibilityDialog window;
     std::vector<std::string> entries;
-    EXPECT_EQ(RunModal(window, [&](platform::Dialog& w) {
-        entries = fake::ListEntries(w, IDC_COMPATIBILITY_LIST);
-        fake::SendCommand(w, platform::kIdOk);
-    }), 1);
+    EXPECT_EQ(RunModal(window,
+                       [&](platform::Dialog& w) {
+                           entries = fake::ListEntries(w, IDC_COMPATIBILITY_LIST);
+                           fake::SendCommand(w, platform::kIdOk);
+                       }),
+              1);
     EXPECT_EQ(entries, (std::vector<std::string>{"ITC   IL    " + std::string("AUTO") + std::string(56, ' '),
                                                  "QQ    OH    " + std::string("HOME") + std::string(56, ' ')}));
 }

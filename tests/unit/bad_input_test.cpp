@@ -44,9 +44,9 @@ TEST_F(BadInputTest, LinesEndedByCarriageReturnsAloneGiveNoLines) {
 
 TEST_F(BadInputTest, UnbalancedQuotesAreCutByTheRulesNotOverrun) {
     const std::pair<const char*, const char*> cases[] = {
-        {"\"1\n", ""},                          // a key with nothing after it: record 1, no field
-        {"\"1\",\"open\n", ""},                 // a last value without its closing quote is dropped
-        {"\"\"\"\"\",\"\n", ""},                  // quotes only: all key
+        {"\"1\n", ""},            // a key with nothing after it: record 1, no field
+        {"\"1\",\"open\n", ""},   // a last value without its closing quote is dropped
+        {"\"\"\"\"\",\"\n", ""},  // quotes only: all key
         {"\",\",\",\",\"\n", "&R0=0,1,1,&R1=0,1,2,"},
     };
     for (const auto& [bytes, expected] : cases) EXPECT_EQ(Encode(bytes, true), expected) << bytes;

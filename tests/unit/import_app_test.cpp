@@ -73,7 +73,7 @@ TEST_F(StartUpTest, ARaterStartShowsTheStatusWindowInOrder) {
     // The window is made, prepared, filled and shown before the import runs in it, and
     // destroyed once the import is over.
     const std::vector<std::string> beforeImport = {
-        "create 133",        "text 133 1004 Q.TXT", "text 133 1005 ", "text 133 1004 Importing file Q.TXT",
+        "create 133",        "text 133 1004 Q.TXT", "text 133 1005 ",    "text 133 1004 Importing file Q.TXT",
         "text 133 1007 ...", "repaint 133",         "text 133 1005 FSC", "show 133",
         "repaint 133",
     };
@@ -86,9 +86,9 @@ TEST_F(StartUpTest, ARaterStartShowsTheStatusWindowInOrder) {
 TEST_F(StartUpTest, AnUnknownRaterWarnsThenOpensTheMainWindowWithoutCheckingTheFile) {
     Configure("AUTO");
     Start("c:\\nowhere\\quote.txt");
-    EXPECT_EQ(Events(), (std::vector<std::string>{"message Error - AUTO DETECT must be turned off in version 2.0",
-                                                  "modal 102", "text 102 1003 ", "text 102 1007 2.101020",
-                                                  "end 102 2"}));
+    EXPECT_EQ(Events(),
+              (std::vector<std::string>{"message Error - AUTO DETECT must be turned off in version 2.0", "modal 102",
+                                        "text 102 1003 ", "text 102 1007 2.101020", "end 102 2"}));
     EXPECT_EQ(ReadBytes("vantrel.log"),
               LogOf({"Executable Name = VANTREL", "Command line parameters = C:\\NOWHERE\\QUOTE.TXT",
                      "Comparative Rater = ", "Version number = 2.101020"}));

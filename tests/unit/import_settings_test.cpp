@@ -23,8 +23,8 @@ TEST_F(ImportSettingsTest, AMissingFileGivesEmptyFieldsWithoutDelay) {
 }
 
 TEST_F(ImportSettingsTest, LoadsTheTenValuesIntoTheNamedFields) {
-    WriteBytes("Vantrel.dat", TenLines({"P1", "srv", "post.asp", "start.asp", "Acme", "C:\\QQ", "C:\\VT", "Y", "ITC",
-                                        "Auto Plus"}));
+    WriteBytes("Vantrel.dat",
+               TenLines({"P1", "srv", "post.asp", "start.asp", "Acme", "C:\\QQ", "C:\\VT", "Y", "ITC", "Auto Plus"}));
     ImportSettings s;
     EXPECT_EQ(s.producerCode, "P1");
     EXPECT_EQ(s.serverAddress, "srv");

@@ -15,7 +15,7 @@
 namespace {
 
 class QuoteLineBufferTest : public InTestFolder {
-   protected:
+protected:
     std::string Records(const std::string& bytes) {
         WriteBytes("export.txt", bytes);
         buffer_->filePath = "export.txt";
@@ -28,8 +28,7 @@ class QuoteLineBufferTest : public InTestFolder {
     }
     static std::string ManyLines(int count) {
         std::string bytes;
-        for (int i = 0; i < count; ++i)
-            bytes += "\"" + std::to_string(i % 30) + "\",\"v\"\n";
+        for (int i = 0; i < count; ++i) bytes += "\"" + std::to_string(i % 30) + "\",\"v\"\n";
         return bytes;
     }
 
@@ -165,8 +164,7 @@ TEST_F(QuoteLineBufferTest, AMissingFileIsReportedAndGivesAnEmptyFieldPart) {
 namespace {
 std::string LiteralRecordEncoding(std::vector<std::string> lines) {
     auto removeAll = [](std::string s, const std::string& chars) {
-        for (char c : chars)
-            s.erase(std::remove(s.begin(), s.end(), c), s.end());
+        for (char c : chars) s.erase(std::remove(s.begin(), s.end(), c), s.end());
         return s;
     };
     auto at2to6 = [](const std::string& s) {
@@ -177,11 +175,9 @@ std::string LiteralRecordEncoding(std::vector<std::string> lines) {
     int g = 0;
     lines.resize(QuoteLineBuffer::kLineCapacity);
     for (std::string& l : lines) {
-        if (at2to6(l) == "32000")
-            l = "32000";
+        if (at2to6(l) == "32000") l = "32000";
         l = removeAll(l, "&%");
-        while (!l.empty() && std::string(" \t\n\v\f\r").find(l.back()) != std::string::npos)
-            l.pop_back();
+        while (!l.empty() && std::string(" \t\n\v\f\r").find(l.back()) != std::string::npos) l.pop_back();
         const std::size_t p = l.find("\",");
         const std::string key = removeAll(l.substr(0, p == std::string::npos ? 2 : p + 3), "\",");
         l.erase(0, p == std::string::npos ? 2 : p + 3);
@@ -198,8 +194,7 @@ std::string LiteralRecordEncoding(std::vector<std::string> lines) {
         }
     }
     std::string sent;
-    for (char c : removeAll(result, "#'"))
-        sent += c == ' ' ? std::string("%20") : std::string(1, c);
+    for (char c : removeAll(result, "#'")) sent += c == ' ' ? std::string("%20") : std::string(1, c);
     return sent;
 }
 }  // namespace
@@ -212,8 +207,7 @@ TEST_F(QuoteLineBufferTest, RecordEncodingAgreesWithTheLiteralStepsOnRandomLines
         std::string bytes;
         for (std::string& line : lines) {
             const int length = static_cast<int>(random() % 24);
-            for (int i = 0; i < length; ++i)
-                line += alphabet[random() % alphabet.size()];
+            for (int i = 0; i < length; ++i) line += alphabet[random() % alphabet.size()];
             bytes += line + "\n";
         }
         ASSERT_EQ(Records(bytes), LiteralRecordEncoding(lines)) << bytes;

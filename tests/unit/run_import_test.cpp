@@ -36,8 +36,8 @@ protected:
     }
 
     void Configure(const std::string& product) {
-        WriteBytes("Vantrel.dat", ";\r\n;\r\nkrn/import.asp;\r\nkrn/start.asp;\r\n;\r\n;\r\n;\r\nN;\r\nQQ;\r\n" + product +
-                                      ";\r\n");
+        WriteBytes("Vantrel.dat",
+                   ";\r\n;\r\nkrn/import.asp;\r\nkrn/start.asp;\r\n;\r\n;\r\n;\r\nN;\r\nQQ;\r\n" + product + ";\r\n");
     }
 
     // Builds, prepares and fills the window the way start-up does, then imports.
@@ -94,9 +94,9 @@ TEST_F(RunImportTest, PostsTheFormAndWritesTheExportLog) {
               "\r\n\r\n\r\n\r\n\r\n");
     EXPECT_EQ(dialog_->generatedFileName, "202612720565.sti");
     EXPECT_EQ(dialog_->importId, "202612720565");
-    EXPECT_EQ(ProgressTexts(), (std::vector<std::string>{"Writing Export Log...", "Connecting to 127.0.0.1",
-                                                         "Sending Data to 127.0.0.1",
-                                                         "Import Complete! Opening Web Site 127.0.0.1"}));
+    EXPECT_EQ(ProgressTexts(),
+              (std::vector<std::string>{"Writing Export Log...", "Connecting to 127.0.0.1", "Sending Data to 127.0.0.1",
+                                        "Import Complete! Opening Web Site 127.0.0.1"}));
     EXPECT_EQ(fake::ControlText(*dialog_, 1007), "2.101020");
     EXPECT_TRUE(fake::Platform().messages.empty());
 }

@@ -68,7 +68,8 @@ TEST(CheckSetup, ReportsOneProblemPerPressInOrder) {
 TEST(CheckSetup, AnEmptyHiddenServerAddressTakesFourPresses) {
     SetupValues v = Valid();
     v.serverAddress = "";
-    EXPECT_EQ(PressSaveUntilClean(v), (std::vector<std::string>{kNeedsHttp, kTrailingSlash, kNeedsHttp, kTrailingSlash}));
+    EXPECT_EQ(PressSaveUntilClean(v),
+              (std::vector<std::string>{kNeedsHttp, kTrailingSlash, kNeedsHttp, kTrailingSlash}));
     EXPECT_EQ(v.serverAddress, "http://http:");
 
     v = Valid();
@@ -82,8 +83,10 @@ TEST(CheckSetup, RefusesWhatTheSettingsFileCannotHold) {
         const char* name;
     };
     const Case cases[] = {
-        {&SetupValues::company, "Company"},         {&SetupValues::serverPostFile, "Server Post File"},
-        {&SetupValues::krnLaunchFile, "KRN Launch File"}, {&SetupValues::qqPath, "QQ Path"},
+        {&SetupValues::company, "Company"},
+        {&SetupValues::serverPostFile, "Server Post File"},
+        {&SetupValues::krnLaunchFile, "KRN Launch File"},
+        {&SetupValues::qqPath, "QQ Path"},
         {&SetupValues::producerCode, "Producer Code"},
     };
     for (const Case& c : cases) {
@@ -113,8 +116,8 @@ protected:
 };
 
 TEST_F(SetupWindowTest, ShowsTheRecordAndSavesTrimmedValuesWithTheWorkingDirectory) {
-    WriteSettings({"P7", "http://srv.example", "/post.asp", "start.asp", "  Acme  ", "", "C:\\OLD", "Y", "QQ",
-                   "AUTO PLUS"});
+    WriteSettings(
+        {"P7", "http://srv.example", "/post.asp", "start.asp", "  Acme  ", "", "C:\\OLD", "Y", "QQ", "AUTO PLUS"});
     ImportSettings settings;
     std::vector<std::string> shown;
     const int result = Run(settings, [&](platform::Dialog& window) {
@@ -134,9 +137,9 @@ TEST_F(SetupWindowTest, ShowsTheRecordAndSavesTrimmedValuesWithTheWorkingDirecto
     EXPECT_EQ(fake::Platform().messages, std::vector<std::string>{"The Post Data file should not begin with a '/'"});
     EXPECT_EQ(ReadBytes("Vantrel.dat"), "P7;\r\nhttp://srv.example;\r\npost.asp;\r\nstart.asp;\r\n  Acme;\r\nqq;\r\n" +
                                             folder_.string() + ";\r\nY;\r\nQQ;\r\nAUTO PLUS;\r\n");
-    EXPECT_EQ(fake::Platform().copies,
-              (std::vector<std::pair<std::string, std::string>>{
-                  {folder_.string() + "\\Vantrel.dat", "qq\\Vantrel.dat"}}));
+    EXPECT_EQ(
+        fake::Platform().copies,
+        (std::vector<std::pair<std::string, std::string>>{{folder_.string() + "\\Vantrel.dat", "qq\\Vantrel.dat"}}));
 }
 
 TEST_F(SetupWindowTest, CancelAfterACorrectionChangesNothing) {

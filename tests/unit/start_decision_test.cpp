@@ -4,8 +4,8 @@
 
 namespace {
 
-StartDecision Decide(const std::string& rater, const std::string& arguments,
-                     const std::string& programName = "VANTREL", const std::string& programFolder = "C:\\APPS\\VT") {
+StartDecision Decide(const std::string& rater, const std::string& arguments, const std::string& programName = "VANTREL",
+                     const std::string& programFolder = "C:\\APPS\\VT") {
     return DecideStart({programName, programFolder, arguments, rater});
 }
 
@@ -71,7 +71,8 @@ TEST(DecideStart, AnUnknownRaterShowsTheAutoDetectMessage) {
         const StartDecision d = Decide(rater, "C:\\Q.TXT");
         EXPECT_EQ(d.raterCode, "");
         EXPECT_EQ(d.exportFilePath, "");
-        EXPECT_EQ(d.logLines, (std::vector<std::string>{"Command line parameters = C:\\Q.TXT", "Comparative Rater = "}));
+        EXPECT_EQ(d.logLines,
+                  (std::vector<std::string>{"Command line parameters = C:\\Q.TXT", "Comparative Rater = "}));
         EXPECT_EQ(d.messages, std::vector<std::string>{kAutoDetect});
     }
 }
@@ -81,8 +82,7 @@ TEST(DecideStart, PauseSwitchAloneLeavesAnEmptyCommand) {
     EXPECT_TRUE(d.pauseMode);
     EXPECT_EQ(d.commandText, "");
     EXPECT_EQ(d.logLines, (std::vector<std::string>{"PAUSE parameter = TRUE", "Command line parameters = "}));
-    EXPECT_EQ(d.messages,
-              std::vector<std::string>{"Pausing... Copy file  to a backup file before continuing."});
+    EXPECT_EQ(d.messages, std::vector<std::string>{"Pausing... Copy file  to a backup file before continuing."});
 }
 
 TEST(DecideStart, SwitchesAreFoundAnywhereInTheCommand) {

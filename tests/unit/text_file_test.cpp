@@ -36,14 +36,14 @@ TEST_F(TextFileTest, ReadFieldsSplitsAtTheSeparatorAndDropsTheRestOfALine) {
     };
     const Case cases[] = {
         {"A;B;\nC;D", ";", {"A", "B", "C"}},            // text after the last separator is dropped
-        {"A;B\nC;", ";", {"A", "C"}},                    // B is dropped at the line feed
-        {"a;b;", ";", {"a", "b"}},                       // several values on one line
-        {"no separator\n", ";", {}},                     // a line without ";" gives nothing
-        {"x;\r\ny;\r\n", ";", {"x", "y"}},               // CR LF reads as a line feed
-        {"x;\ny;\n", ";", {"x", "y"}},                   // bare line feeds read the same
-        {"a\rb;c\r\r\n", ";", {"a\rb"}},                  // a CR not before a line feed is kept
-        {"one\r\ntwo\r\nthree", "\n", {"one", "two"}},     // the last line lacks its line feed
-        {"one\ntwo\n", "", {"one", "two"}},                // an empty separator means line feed
+        {"A;B\nC;", ";", {"A", "C"}},                   // B is dropped at the line feed
+        {"a;b;", ";", {"a", "b"}},                      // several values on one line
+        {"no separator\n", ";", {}},                    // a line without ";" gives nothing
+        {"x;\r\ny;\r\n", ";", {"x", "y"}},              // CR LF reads as a line feed
+        {"x;\ny;\n", ";", {"x", "y"}},                  // bare line feeds read the same
+        {"a\rb;c\r\r\n", ";", {"a\rb"}},                // a CR not before a line feed is kept
+        {"one\r\ntwo\r\nthree", "\n", {"one", "two"}},  // the last line lacks its line feed
+        {"one\ntwo\n", "", {"one", "two"}},             // an empty separator means line feed
         {"", ";", {}},
     };
     for (const Case& c : cases) {

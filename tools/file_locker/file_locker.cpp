@@ -14,8 +14,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: file_locker <path> <seconds>\n");
         return 2;
     }
-    HANDLE file = CreateFileA(argv[1], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    HANDLE file =
+        CreateFileA(argv[1], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "file_locker: cannot open %s (%lu)\n", argv[1], GetLastError());
         return 1;

@@ -73,7 +73,7 @@ std::string Quote(std::string_view piece) {
 }
 
 class ProblemList {
-   public:
+public:
     explicit ProblemList(std::vector<std::string>& problems) : problems_(problems) {}
 
     void Add(std::string problem) {
@@ -93,7 +93,7 @@ class ProblemList {
         }
     }
 
-   private:
+private:
     std::vector<std::string>& problems_;
     std::size_t count_ = 0;
     std::string held_;
@@ -139,12 +139,8 @@ std::size_t DecodeHeader(const std::vector<std::string_view>& pieces, FormHeader
     return taken;
 }
 
-void DecodeRecordValue(std::int64_t running,
-                       std::string_view value,
-                       std::string_view piece,
-                       std::size_t position,
-                       DecodedForm& form,
-                       ProblemList& problems) {
+void DecodeRecordValue(std::int64_t running, std::string_view value, std::string_view piece, std::size_t position,
+                       DecodedForm& form, ProblemList& problems) {
     const std::string where = "field " + std::to_string(position) + " " + Quote(piece);
     // Split at the first three commas only: the value is everything after them.
     std::array<std::string_view, 3> numbers;

@@ -53,7 +53,7 @@ constexpr const char* kImportColumns =
 // One prepared statement, finalized with its scope so no early return can leave one open
 // (an open statement would keep sqlite3_close from closing the file).
 class Statement {
-   public:
+public:
     Statement(sqlite3* db, const char* sql) : db_(db) {
         if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK) {
             throw StoreError(std::string("cannot prepare a query: ") + sqlite3_errmsg(db));
@@ -115,7 +115,7 @@ class Statement {
                      : std::string();
     }
 
-   private:
+private:
     void Check(int result) const {
         if (result != SQLITE_OK) {
             throw StoreError(std::string("cannot bind a value: ") + sqlite3_errmsg(db_));

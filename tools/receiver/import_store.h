@@ -41,7 +41,7 @@ namespace receiver {
 
 // Opening, reading or writing the file failed; the message names what and why.
 class StoreError : public std::runtime_error {
-   public:
+public:
     using std::runtime_error::runtime_error;
 };
 
@@ -75,7 +75,7 @@ struct ImportSummary {
 };
 
 class ImportStore {
-   public:
+public:
     // Opens (creating when missing) the file at `path` and makes sure the schema is there.
     // Throws StoreError when the file cannot be opened or was made by a later schema.
     explicit ImportStore(const std::string& path);
@@ -102,7 +102,7 @@ class ImportStore {
     // Closes the file; any later call throws StoreError. Also done by the destructor.
     void Close();
 
-   private:
+private:
     void Execute(const char* sql);
     void CreateSchema();
     void RequireOpen() const;

@@ -46,8 +46,7 @@ std::string UtcTimestamp(std::chrono::system_clock::time_point time) {
 struct ReceiverServer::Impl {
     Impl(ImportStore& store, std::ostream& log) : store(store), log(log) {}
 
-    void HandlePost(const httplib::Request& request,
-                    httplib::Response& response,
+    void HandlePost(const httplib::Request& request, httplib::Response& response,
                     const httplib::ContentReader& reader) {
         if (request.is_multipart_form_data()) {
             // Reading it as one body would need the multipart reader; it is not a quote post anyway.

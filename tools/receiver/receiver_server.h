@@ -31,7 +31,7 @@ constexpr std::size_t kMaxBodyBytes = 64u * 1024u * 1024u;
 std::string UtcTimestamp(std::chrono::system_clock::time_point time);
 
 class ReceiverServer {
-   public:
+public:
     // The store and the log stream must outlive the server.
     ReceiverServer(ImportStore& store, std::ostream& log);
     ~ReceiverServer();
@@ -50,7 +50,7 @@ class ReceiverServer {
     // any thread (a signal-handling thread, a test), before Serve starts or while it runs.
     void Stop();
 
-   private:
+private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -96,8 +96,7 @@ ULONGLONG Now() {
 
 DWORD RemainingMs() {
     ULONGLONG now = Now();
-    if (now >= g_hardLimit)
-        return 0;
+    if (now >= g_hardLimit) return 0;
     ULONGLONG left = g_hardLimit - now;
     return left > 0x7FFFFFFFull ? 0x7FFFFFFF : static_cast<DWORD>(left);
 }
@@ -108,8 +107,7 @@ DWORD Bounded(DWORD ms) {
 }
 
 void Verbose(const char* fmt, ...) {
-    if (!g_verbose)
-        return;
+    if (!g_verbose) return;
     ULONGLONG now = Now();
     std::fprintf(stderr, "[ui_driver %6llu ms, tick %llu] ", static_cast<unsigned long long>(now - g_start),
                  static_cast<unsigned long long>(now));
@@ -122,22 +120,18 @@ void Verbose(const char* fmt, ...) {
 }
 
 std::string Narrow(const std::wstring& w) {
-    if (w.empty())
-        return std::string();
+    if (w.empty()) return std::string();
     int n = WideCharToMultiByte(g_codePage, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-    if (n <= 0)
-        return std::string();
+    if (n <= 0) return std::string();
     std::string s(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(g_codePage, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
     return s;
 }
 
 std::wstring Widen(const std::string& s) {
-    if (s.empty())
-        return std::wstring();
+    if (s.empty()) return std::wstring();
     int n = MultiByteToWideChar(g_codePage, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    if (n <= 0)
-        return std::wstring();
+    if (n <= 0) return std::wstring();
     std::wstring w(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(g_codePage, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
     return w;
@@ -212,8 +206,7 @@ std::string Int(long long v) {
 
 // Accepts an optional sign and decimal digits, or 0x-prefixed hex.
 bool ParseInt(const std::string& s, long long& value) {
-    if (s.empty())
-        return false;
+    if (s.empty()) return false;
     size_t i = 0;
     bool neg = false;
     if (s[i] == '-' || s[i] == '+') {
@@ -225,8 +218,7 @@ bool ParseInt(const std::string& s, long long& value) {
         base = 16;
         i += 2;
     }
-    if (i >= s.size())
-        return false;
+    if (i >= s.size()) return false;
     long long v = 0;
     for (; i < s.size(); ++i) {
         int d;
@@ -240,8 +232,7 @@ bool ParseInt(const std::string& s, long long& value) {
         else
             return false;
         v = v * base + d;
-        if (v > 0xFFFFFFFFll)
-            return false;
+        if (v > 0xFFFFFFFFll) return false;
     }
     value = neg ? -v : v;
     return true;
@@ -250,8 +241,7 @@ bool ParseInt(const std::string& s, long long& value) {
 bool ReadWholeFile(const std::string& path, std::string& data) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
+    if (h == INVALID_HANDLE_VALUE) return false;
     data.clear();
     char buf[65536];
     bool ok = true;
@@ -261,8 +251,7 @@ bool ReadWholeFile(const std::string& path, std::string& data) {
             ok = false;
             break;
         }
-        if (got == 0)
-            break;
+        if (got == 0) break;
         data.append(buf, got);
         if (data.size() > (16u << 20)) {
             ok = false;
@@ -278,7 +267,7 @@ bool ReadWholeFile(const std::string& path, std::string& data) {
 // harness polling the file sees whole records as soon as they are written.
 
 class Records {
-   public:
+public:
     bool Open(const std::string& path) {
         file_ = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -289,26 +278,22 @@ class Records {
     void Write(const std::vector<std::string>& fields) {
         std::string line;
         for (size_t i = 0; i < fields.size(); ++i) {
-            if (i)
-                line += '\t';
+            if (i) line += '\t';
             line += Escape(fields[i]);
         }
         line += '\n';
-        if (g_verbose)
-            Verbose("record: %s", line.substr(0, line.size() - 1).c_str());
-        if (file_ == INVALID_HANDLE_VALUE)
-            return;
+        if (g_verbose) Verbose("record: %s", line.substr(0, line.size() - 1).c_str());
+        if (file_ == INVALID_HANDLE_VALUE) return;
         DWORD written = 0;
         WriteFile(file_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     }
 
     void Close() {
-        if (file_ != INVALID_HANDLE_VALUE)
-            CloseHandle(file_);
+        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
         file_ = INVALID_HANDLE_VALUE;
     }
 
-   private:
+private:
     HANDLE file_ = INVALID_HANDLE_VALUE;
 };
 
@@ -495,7 +480,7 @@ struct MenuEntry {
 
 // Runs UiDriverRemoteQuery in the child process (same bitness only), reusing one allocation.
 class RemoteCaller {
-   public:
+public:
     void Reset(HANDLE process, DWORD pid) {
         process_ = process;
         pid_ = pid;
@@ -503,8 +488,7 @@ class RemoteCaller {
 
     // Returns false when the remote query could not be run (the reason goes to the verbose log).
     bool Run(RemoteBlock& block) {
-        if (!Setup())
-            return false;
+        if (!Setup()) return false;
         FillFunctions(block, remoteFns_);
         block.status = kStNotRun;
         const SIZE_T header = offsetof(RemoteBlock, items);
@@ -553,24 +537,20 @@ class RemoteCaller {
 
     static bool LocalFunctions(uint64_t* fns) {
         HMODULE user32 = GetModuleHandleW(L"user32.dll");
-        if (!user32)
-            return false;
+        if (!user32) return false;
         const char* names[5] = {"GetMenu", "GetSystemMenu", "GetMenuItemCount", "GetMenuItemInfoW", "MapDialogRect"};
         for (int i = 0; i < 5; ++i) {
             FARPROC p = GetProcAddress(user32, names[i]);
-            if (!p)
-                return false;
+            if (!p) return false;
             fns[i] = reinterpret_cast<uintptr_t>(p);
         }
         return true;
     }
 
-   private:
+private:
     bool Setup() {
-        if (ready_)
-            return !broken_;
-        if (tried_)
-            return false;
+        if (ready_) return !broken_;
+        if (tried_) return false;
         tried_ = true;
 #if !UIDRV_CAN_INJECT
         Verbose("remote: not supported by this build");
@@ -595,16 +575,14 @@ class RemoteCaller {
         }
         SIZE_T codeSize = static_cast<SIZE_T>(end - begin);
         uint64_t localFns[5];
-        if (!LocalFunctions(localFns))
-            return false;
+        if (!LocalFunctions(localFns)) return false;
         uintptr_t localBase = reinterpret_cast<uintptr_t>(GetModuleHandleW(L"user32.dll"));
         uintptr_t remoteBase = RemoteModuleBase(L"user32.dll");
         if (!remoteBase) {
             Verbose("remote: user32.dll not found in the program under test");
             return false;
         }
-        for (int i = 0; i < 5; ++i)
-            remoteFns_[i] = localFns[i] - localBase + remoteBase;
+        for (int i = 0; i < 5; ++i) remoteFns_[i] = localFns[i] - localBase + remoteBase;
         SIZE_T codeAlloc = (codeSize + 63) & ~static_cast<SIZE_T>(63);
         void* mem = VirtualAllocEx(process_, nullptr, codeAlloc + sizeof(RemoteBlock), MEM_COMMIT | MEM_RESERVE,
                                    PAGE_EXECUTE_READWRITE);
@@ -632,11 +610,9 @@ class RemoteCaller {
         // The snapshot can fail transiently while the process is loading modules.
         for (int attempt = 0; attempt < 5 && snap == INVALID_HANDLE_VALUE; ++attempt) {
             snap = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, pid_);
-            if (snap == INVALID_HANDLE_VALUE)
-                Sleep(20);
+            if (snap == INVALID_HANDLE_VALUE) Sleep(20);
         }
-        if (snap == INVALID_HANDLE_VALUE)
-            return 0;
+        if (snap == INVALID_HANDLE_VALUE) return 0;
         uintptr_t base = 0;
         MODULEENTRY32W me;
         me.dwSize = sizeof me;
@@ -664,8 +640,7 @@ RemoteCaller g_remote;
 std::unique_ptr<RemoteBlock> g_block;
 
 RemoteBlock& FreshBlock(int op, HWND hwnd) {
-    if (!g_block)
-        g_block.reset(new RemoteBlock());
+    if (!g_block) g_block.reset(new RemoteBlock());
     RemoteBlock& b = *g_block;
     std::memset(&b, 0, offsetof(RemoteBlock, items));
     b.op = op;
@@ -718,15 +693,11 @@ MenuRead ReadMenu(HWND hwnd, int op, std::vector<MenuEntry>& entries, bool& trun
     }
     if (op == kOpMenuBar && localNone)
         return MenuRead::kNone;  // GetMenu works across processes everywhere; no menu bar
-    if (op == kOpSystemMenu && !(GetWindowLongW(hwnd, GWL_STYLE) & WS_SYSMENU))
-        return MenuRead::kNone;
+    if (op == kOpSystemMenu && !(GetWindowLongW(hwnd, GWL_STYLE) & WS_SYSMENU)) return MenuRead::kNone;
     RemoteBlock& b = FreshBlock(op, hwnd);
-    if (!g_remote.Run(b))
-        return MenuRead::kUnavailable;
-    if (b.status == kStNoMenu)
-        return MenuRead::kNone;
-    if (b.status != kStOk)
-        return MenuRead::kUnavailable;
+    if (!g_remote.Run(b)) return MenuRead::kUnavailable;
+    if (b.status == kStNoMenu) return MenuRead::kNone;
+    if (b.status != kStOk) return MenuRead::kUnavailable;
     Verbose("menu op %d read in the program under test", op);
     CollectMenu(b, entries);
     truncated = b.truncated != 0;
@@ -739,10 +710,8 @@ MenuRead ReadMenu(HWND hwnd, int op, std::vector<MenuEntry>& entries, bool& trun
 std::wstring WindowTextW(HWND h) {
     std::vector<wchar_t> buf(kTextBufChars);
     int n = InternalGetWindowText(h, buf.data(), kTextBufChars);
-    if (n < 0)
-        n = 0;
-    if (n >= kTextBufChars)
-        n = kTextBufChars - 1;
+    if (n < 0) n = 0;
+    if (n >= kTextBufChars) n = kTextBufChars - 1;
     return std::wstring(buf.data(), static_cast<size_t>(n));
 }
 
@@ -760,14 +729,12 @@ bool IsDialogClass(HWND h) {
 int ControlId(HWND h) {
     LONG_PTR raw = GetWindowLongPtrW(h, GWLP_ID);
     int id = static_cast<int>(static_cast<uint32_t>(raw));
-    if (id == 0xFFFF)
-        id = -1;
+    if (id == 0xFFFF) id = -1;
     return id;
 }
 
 int NormalizeId(long long id) {
-    if (id == 0xFFFF || id == 0xFFFFFFFFll)
-        return -1;
+    if (id == 0xFFFF || id == 0xFFFFFFFFll) return -1;
     return static_cast<int>(id);
 }
 
@@ -797,8 +764,7 @@ BOOL CALLBACK FindDescendantProc(HWND h, LPARAM p) {
 HWND FindControl(HWND dlg, int id) {
     id = NormalizeId(id);
     for (HWND c : DirectChildren(dlg))
-        if (ControlId(c) == id)
-            return c;
+        if (ControlId(c) == id) return c;
     FindCtx ctx{id, nullptr};
     EnumChildWindows(dlg, FindDescendantProc, reinterpret_cast<LPARAM>(&ctx));
     return ctx.found;
@@ -829,12 +795,11 @@ bool IsButtonClass(const std::wstring& cls) {
 // Bounded SendMessageTimeout; after the first timeout towards a thread, further sends to that
 // thread made through the same Sender fail at once.
 class Sender {
-   public:
+public:
     bool Send(HWND h, UINT msg, WPARAM w, LPARAM l, DWORD_PTR* result) {
         DWORD tid = GetWindowThreadProcessId(h, nullptr);
         for (DWORD t : busyThreads_)
-            if (t == tid)
-                return false;
+            if (t == tid) return false;
         DWORD bound = Bounded(kSendTimeoutMs);
         DWORD_PTR r = 0;
         SetLastError(0);
@@ -848,16 +813,14 @@ class Sender {
             bool timedOut = !bound || err == ERROR_TIMEOUT || elapsed + 50 >= bound;
             Verbose("send 0x%04X to thread %lu failed (error %lu, %llu ms)%s", msg, tid, err,
                     static_cast<unsigned long long>(elapsed), timedOut ? "; thread treated as busy" : "");
-            if (timedOut)
-                busyThreads_.push_back(tid);
+            if (timedOut) busyThreads_.push_back(tid);
             return false;
         }
-        if (result)
-            *result = r;
+        if (result) *result = r;
         return true;
     }
 
-   private:
+private:
     std::vector<DWORD> busyThreads_;
 };
 
@@ -873,8 +836,7 @@ std::wstring ControlText(HWND c, const std::wstring& cls, Sender& sender) {
             if (sender.Send(c, WM_GETTEXT, static_cast<WPARAM>(buf.size()), reinterpret_cast<LPARAM>(buf.data()),
                             &got)) {
                 size_t n = 0;
-                while (n < buf.size() && buf[n])
-                    ++n;
+                while (n < buf.size() && buf[n]) ++n;
                 return std::wstring(buf.data(), n);
             }
         }
@@ -887,11 +849,9 @@ std::map<HWND, std::pair<int, int>> g_baseUnits;
 
 bool FontBaseUnits(HFONT font, int& cx, int& cy) {
     LOGFONTW lf;
-    if (GetObjectW(font, sizeof lf, &lf) != sizeof lf)
-        return false;
+    if (GetObjectW(font, sizeof lf, &lf) != sizeof lf) return false;
     HFONT mine = CreateFontIndirectW(&lf);
-    if (!mine)
-        return false;
+    if (!mine) return false;
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, mine);
     TEXTMETRICW tm;
@@ -901,8 +861,7 @@ bool FontBaseUnits(HFONT font, int& cx, int& cy) {
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     DeleteObject(mine);
-    if (!ok)
-        return false;
+    if (!ok) return false;
     cx = (sz.cx / 26 + 1) / 2;
     cy = tm.tmHeight;
     return cx > 0 && cy > 0;
@@ -936,12 +895,10 @@ bool DialogBaseUnits(HWND dlg, Sender& sender, int& cx, int& cy) {
             } else {
                 ok = FontBaseUnits(reinterpret_cast<HFONT>(font), cx, cy);
             }
-            if (ok)
-                Verbose("base units %d,%d from the dialog font", cx, cy);
+            if (ok) Verbose("base units %d,%d from the dialog font", cx, cy);
         }
     }
-    if (ok)
-        g_baseUnits[dlg] = std::make_pair(cx, cy);
+    if (ok) g_baseUnits[dlg] = std::make_pair(cx, cy);
     return ok;
 }
 
@@ -978,23 +935,18 @@ void DumpItems(HWND ctl, int id, const std::wstring& cls, LONG style, Sender& se
     else
         hasText = !(style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) || (style & LBS_HASSTRINGS);
     DWORD_PTR count = 0;
-    if (!sender.Send(ctl, getCount, 0, 0, &count))
-        return;
+    if (!sender.Send(ctl, getCount, 0, 0, &count)) return;
     int n = static_cast<int>(static_cast<LONG_PTR>(count));
-    if (n <= 0)
-        return;
-    if (n > kMaxListItems)
-        n = kMaxListItems;
+    if (n <= 0) return;
+    if (n > kMaxListItems) n = kMaxListItems;
     DWORD_PTR cur = 0;
-    if (combo && !sender.Send(ctl, CB_GETCURSEL, 0, 0, &cur))
-        return;
+    if (combo && !sender.Send(ctl, CB_GETCURSEL, 0, 0, &cur)) return;
     std::vector<std::vector<std::string>> items;
     for (int i = 0; i < n; ++i) {
         std::wstring text;
         if (hasText) {
             DWORD_PTR len = 0;
-            if (!sender.Send(ctl, getLen, static_cast<WPARAM>(i), 0, &len))
-                return;
+            if (!sender.Send(ctl, getLen, static_cast<WPARAM>(i), 0, &len)) return;
             LONG_PTR l = static_cast<LONG_PTR>(len);
             if (l >= 0 && l < (1 << 20)) {
                 std::vector<wchar_t> buf(static_cast<size_t>(l) + 16, L'\0');
@@ -1002,8 +954,7 @@ void DumpItems(HWND ctl, int id, const std::wstring& cls, LONG style, Sender& se
                 if (!sender.Send(ctl, getText, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buf.data()), &got))
                     return;
                 LONG_PTR g = static_cast<LONG_PTR>(got);
-                if (g > 0 && g <= l)
-                    text.assign(buf.data(), static_cast<size_t>(g));
+                if (g > 0 && g <= l) text.assign(buf.data(), static_cast<size_t>(g));
             }
         }
         bool selected;
@@ -1011,14 +962,12 @@ void DumpItems(HWND ctl, int id, const std::wstring& cls, LONG style, Sender& se
             selected = static_cast<LONG_PTR>(cur) == i;
         } else {
             DWORD_PTR sel = 0;
-            if (!sender.Send(ctl, LB_GETSEL, static_cast<WPARAM>(i), 0, &sel))
-                return;
+            if (!sender.Send(ctl, LB_GETSEL, static_cast<WPARAM>(i), 0, &sel)) return;
             selected = static_cast<LONG_PTR>(sel) > 0;
         }
         items.push_back({"ITEM", Int(id), Int(i), Narrow(text), selected ? "1" : "0"});
     }
-    for (const auto& rec : items)
-        g_records.Write(rec);
+    for (const auto& rec : items) g_records.Write(rec);
 }
 
 bool IsCheckLike(LONG style) {
@@ -1046,8 +995,7 @@ void DumpWindow(HWND wnd) {
                      Int(client.right - client.left) + "x" + Int(client.bottom - client.top),
                      units ? Int(bx) + "," + Int(by) : std::string("-")});
     for (HWND c : DirectChildren(wnd)) {
-        if (!IsWindow(c))
-            continue;
+        if (!IsWindow(c)) continue;
         std::wstring cls = ClassNameW(c);
         LONG cs = GetWindowLongW(c, GWL_STYLE);
         int id = ControlId(c);
@@ -1075,30 +1023,21 @@ void DumpWindow(HWND wnd) {
 std::string MenuFlags(const MenuEntry& e) {
     std::string f;
     auto add = [&f](const char* s) {
-        if (!f.empty())
-            f += ',';
+        if (!f.empty()) f += ',';
         f += s;
     };
-    if (!e.ok)
-        return "unreadable";
+    if (!e.ok) return "unreadable";
     if (e.state & MF_GRAYED)
         add("grayed");
     else if (e.state & MF_DISABLED)
         add("disabled");
-    if (e.state & MFS_CHECKED)
-        add("checked");
-    if (e.type & MFT_SEPARATOR)
-        add("separator");
-    if (e.hasSubmenu)
-        add("popup");
-    if (e.state & MFS_DEFAULT)
-        add("default");
-    if (e.type & MFT_RADIOCHECK)
-        add("radio");
-    if (e.type & MFT_BITMAP)
-        add("bitmap");
-    if (e.type & MFT_OWNERDRAW)
-        add("ownerdraw");
+    if (e.state & MFS_CHECKED) add("checked");
+    if (e.type & MFT_SEPARATOR) add("separator");
+    if (e.hasSubmenu) add("popup");
+    if (e.state & MFS_DEFAULT) add("default");
+    if (e.type & MFT_RADIOCHECK) add("radio");
+    if (e.type & MFT_BITMAP) add("bitmap");
+    if (e.type & MFT_OWNERDRAW) add("ownerdraw");
     return f.empty() ? "-" : f;
 }
 
@@ -1109,15 +1048,13 @@ void WriteMenuRecords(const char* tag, const std::vector<MenuEntry>& entries, bo
         path.push_back(Narrow(e.text));
         std::string joined;
         for (size_t i = 0; i < path.size(); ++i) {
-            if (i)
-                joined += '/';
+            if (i) joined += '/';
             joined += path[i];
         }
         long long id = e.hasSubmenu ? -1 : static_cast<long long>(static_cast<int>(e.id));
         g_records.Write({tag, joined, Int(id), MenuFlags(e)});
     }
-    if (truncated)
-        g_records.Write({tag, "-", "truncated"});
+    if (truncated) g_records.Write({tag, "-", "truncated"});
 }
 
 void DumpMenus(HWND wnd) {
@@ -1180,11 +1117,9 @@ bool IsBlank(char c) {
 // Splits off the next blank-separated token; rest gets what follows after exactly one blank.
 std::string NextToken(const std::string& s, std::string& rest) {
     size_t i = 0;
-    while (i < s.size() && IsBlank(s[i]))
-        ++i;
+    while (i < s.size() && IsBlank(s[i])) ++i;
     size_t j = i;
-    while (j < s.size() && !IsBlank(s[j]))
-        ++j;
+    while (j < s.size() && !IsBlank(s[j])) ++j;
     std::string tok = s.substr(i, j - i);
     rest = j < s.size() ? s.substr(j + 1) : std::string();
     return tok;
@@ -1192,10 +1127,8 @@ std::string NextToken(const std::string& s, std::string& rest) {
 
 std::string TrimBlanks(const std::string& s) {
     size_t b = 0, e = s.size();
-    while (b < e && IsBlank(s[b]))
-        ++b;
-    while (e > b && IsBlank(s[e - 1]))
-        --e;
+    while (b < e && IsBlank(s[b])) ++b;
+    while (e > b && IsBlank(s[e - 1])) --e;
     return s.substr(b, e - b);
 }
 
@@ -1207,13 +1140,10 @@ bool ParseScript(const std::string& data, std::vector<Rule>& rules, std::string&
         std::string line = data.substr(pos, nl == std::string::npos ? std::string::npos : nl - pos);
         pos = nl == std::string::npos ? data.size() + 1 : nl + 1;
         ++lineNo;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (lineNo == 1 && line.size() >= 3 && line.compare(0, 3, "\xEF\xBB\xBF") == 0)
-            line.erase(0, 3);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (lineNo == 1 && line.size() >= 3 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
         std::string trimmed = TrimBlanks(line);
-        if (trimmed.empty() || trimmed[0] == '#')
-            continue;
+        if (trimmed.empty() || trimmed[0] == '#') continue;
         std::string rest;
         std::string word = NextToken(line, rest);
         auto fail = [&](const std::string& what) {
@@ -1236,8 +1166,7 @@ bool ParseScript(const std::string& data, std::vector<Rule>& rules, std::string&
             rules.push_back(rule);
             continue;
         }
-        if (rules.empty())
-            return fail("action before the first 'window' line");
+        if (rules.empty()) return fail("action before the first 'window' line");
         Action a;
         a.line = lineNo;
         a.source = trimmed;
@@ -1245,42 +1174,35 @@ bool ParseScript(const std::string& data, std::vector<Rule>& rules, std::string&
         long long n = 0;
         auto needId = [&](std::string& remainder) {
             std::string tok = NextToken(rest, remainder);
-            if (!ParseInt(tok, n))
-                return false;
+            if (!ParseInt(tok, n)) return false;
             a.id = NormalizeId(n);
             return true;
         };
         if (word == "dump" || word == "dumpmenu" || word == "close") {
-            if (!TrimBlanks(rest).empty())
-                return fail("'" + word + "' takes no argument");
+            if (!TrimBlanks(rest).empty()) return fail("'" + word + "' takes no argument");
             a.op = word == "dump" ? Op::kDump : word == "dumpmenu" ? Op::kDumpMenu : Op::kClose;
         } else if (word == "click" || word == "command" || word == "syscommand") {
-            if (!needId(after) || !TrimBlanks(after).empty())
-                return fail("'" + word + "' needs one numeric id");
+            if (!needId(after) || !TrimBlanks(after).empty()) return fail("'" + word + "' needs one numeric id");
             a.op = word == "click" ? Op::kClick : word == "command" ? Op::kCommand : Op::kSysCommand;
             a.number = n;
         } else if (word == "settext") {
-            if (!needId(after))
-                return fail("'settext' needs a numeric id");
+            if (!needId(after)) return fail("'settext' needs a numeric id");
             a.op = Op::kSetText;
             a.text = Unescape(after);
         } else if (word == "select" || word == "check") {
-            if (!needId(after))
-                return fail("'" + word + "' needs a numeric id");
+            if (!needId(after)) return fail("'" + word + "' needs a numeric id");
             std::string tail;
             std::string tok = NextToken(after, tail);
             if (!ParseInt(tok, a.number) || !TrimBlanks(tail).empty() || a.number < 0)
                 return fail("'" + word + "' needs a non-negative number after the id");
-            if (word == "check" && a.number > 2)
-                return fail("'check' state must be 0, 1 or 2");
+            if (word == "check" && a.number > 2) return fail("'check' state must be 0, 1 or 2");
             a.op = word == "select" ? Op::kSelect : Op::kCheck;
         } else if (word == "key" || word == "sleep") {
             std::string tail;
             std::string tok = NextToken(rest, tail);
             if (!ParseInt(tok, a.number) || !TrimBlanks(tail).empty() || a.number < 0)
                 return fail("'" + word + "' needs one non-negative number");
-            if (word == "key" && (a.number < 1 || a.number > 254))
-                return fail("virtual-key code out of range");
+            if (word == "key" && (a.number < 1 || a.number > 254)) return fail("virtual-key code out of range");
             a.op = word == "key" ? Op::kKey : Op::kSleep;
         } else if (word == "mark") {
             a.op = Op::kMark;
@@ -1305,10 +1227,8 @@ bool ChildExited() {
 // Waits up to ms, bounded by the overall timeout; reports why the wait ended early.
 Flow Pause(DWORD ms) {
     DWORD bound = Bounded(ms);
-    if (WaitForSingleObject(g_child, bound) == WAIT_OBJECT_0)
-        return Flow::kChildExited;
-    if (bound < ms || RemainingMs() == 0)
-        return Flow::kTimedOut;
+    if (WaitForSingleObject(g_child, bound) == WAIT_OBJECT_0) return Flow::kChildExited;
+    if (bound < ms || RemainingMs() == 0) return Flow::kTimedOut;
     return Flow::kContinue;
 }
 
@@ -1349,8 +1269,7 @@ LPARAM KeyLParam(UINT vk, bool up) {
         default:
             break;
     }
-    if (up)
-        l |= (static_cast<LPARAM>(1) << 30) | (static_cast<LPARAM>(1) << 31);
+    if (up) l |= (static_cast<LPARAM>(1) << 30) | (static_cast<LPARAM>(1) << 31);
     return l;
 }
 
@@ -1360,8 +1279,7 @@ Flow RunAction(HWND wnd, const Action& a) {
         g_records.Write({"MARK", a.text});
         return Flow::kContinue;
     }
-    if (a.op == Op::kSleep)
-        return Pause(static_cast<DWORD>(a.number));
+    if (a.op == Op::kSleep) return Pause(static_cast<DWORD>(a.number));
     if (!IsWindow(wnd)) {
         ActionError(a, "window is gone");
         return Flow::kContinue;
@@ -1452,8 +1370,7 @@ Flow RunAction(HWND wnd, const Action& a) {
         case Op::kSleep:
             break;
     }
-    if (a.op == Op::kDump || a.op == Op::kDumpMenu)
-        return RemainingMs() == 0 ? Flow::kTimedOut : Flow::kContinue;
+    if (a.op == Op::kDump || a.op == Op::kDumpMenu) return RemainingMs() == 0 ? Flow::kTimedOut : Flow::kContinue;
     if (!posted) {
         ActionError(a, "message could not be posted");
         return Flow::kContinue;
@@ -1493,21 +1410,17 @@ bool LooksLikeMessageBox(HWND wnd, MsgBoxInfo& info) {
 Flow HandleWindow(HWND wnd, std::vector<Rule>& rules, bool returning) {
     std::wstring caption = WindowTextW(wnd);
     for (Rule& rule : rules) {
-        if (rule.used || rule.onReturn != returning || rule.caption != caption)
-            continue;
-        if (rule.hasId && !FindControl(wnd, rule.id))
-            continue;
+        if (rule.used || rule.onReturn != returning || rule.caption != caption) continue;
+        if (rule.hasId && !FindControl(wnd, rule.id)) continue;
         rule.used = true;
         Verbose("window %p '%s' matched rule at line %d", static_cast<void*>(wnd), Narrow(caption).c_str(), rule.line);
         for (const Action& a : rule.actions) {
             Flow f = RunAction(wnd, a);
-            if (f != Flow::kContinue)
-                return f;
+            if (f != Flow::kContinue) return f;
         }
         return Flow::kContinue;
     }
-    if (returning)
-        return Flow::kContinue;
+    if (returning) return Flow::kContinue;
     MsgBoxInfo mb;
     if (LooksLikeMessageBox(wnd, mb)) {
         g_records.Write({"MSGBOX", Narrow(caption), Narrow(mb.text)});
@@ -1531,8 +1444,7 @@ BOOL CALLBACK EnumTopProc(HWND h, LPARAM p) {
     EnumCtx* ctx = reinterpret_cast<EnumCtx*>(p);
     DWORD pid = 0;
     GetWindowThreadProcessId(h, &pid);
-    if (pid == ctx->pid && IsWindowVisible(h) && (!ctx->dialogsOnly || IsDialogClass(h)))
-        ctx->windows.push_back(h);
+    if (pid == ctx->pid && IsWindowVisible(h) && (!ctx->dialogsOnly || IsDialogClass(h))) ctx->windows.push_back(h);
     return TRUE;
 }
 
@@ -1554,11 +1466,9 @@ int Usage(const std::string& message) {
 
 }  // namespace
 
-
 // Waits until no process is left in `job`, or `limitMs` has passed.
 static void WaitForJobToEmpty(HANDLE job, DWORD limitMs) {
-    if (!job)
-        return;
+    if (!job) return;
     const ULONGLONG end = GetTickCount64() + limitMs;
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
     while (QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof info, nullptr) &&
@@ -1574,27 +1484,21 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto value = [&](std::string& dst) {
-            if (i + 1 >= argc)
-                return false;
+            if (i + 1 >= argc) return false;
             dst = argv[++i];
             return true;
         };
         if (a == "--out") {
-            if (!value(opt.out))
-                return Usage("--out needs a value");
+            if (!value(opt.out)) return Usage("--out needs a value");
         } else if (a == "--script") {
-            if (!value(opt.script))
-                return Usage("--script needs a value");
+            if (!value(opt.script)) return Usage("--script needs a value");
         } else if (a == "--cwd") {
-            if (!value(opt.cwd))
-                return Usage("--cwd needs a value");
+            if (!value(opt.cwd)) return Usage("--cwd needs a value");
         } else if (a == "--cmdline") {
-            if (!value(opt.cmdline))
-                return Usage("--cmdline needs a value");
+            if (!value(opt.cmdline)) return Usage("--cmdline needs a value");
         } else if (a == "--timeout") {
             std::string v;
-            if (!value(v))
-                return Usage("--timeout needs a value");
+            if (!value(v)) return Usage("--timeout needs a value");
             char* end = nullptr;
             opt.timeout = std::strtod(v.c_str(), &end);
             if (!end || *end || !(opt.timeout > 0) || opt.timeout > 86400)
@@ -1612,31 +1516,22 @@ int main(int argc, char** argv) {
             return Usage("unknown argument '" + a + "'");
         }
     }
-    if (opt.out.empty())
-        return Usage("--out is required");
-    if (opt.timeout <= 0)
-        return Usage("--timeout is required");
-    if (opt.cmdline.empty())
-        return Usage("--cmdline is required");
+    if (opt.out.empty()) return Usage("--out is required");
+    if (opt.timeout <= 0) return Usage("--timeout is required");
+    if (opt.cmdline.empty()) return Usage("--cmdline is required");
 
     std::string cmdline;
-    if (!ReadWholeFile(opt.cmdline, cmdline))
-        return Usage("cannot read command line file '" + opt.cmdline + "'");
-    while (!cmdline.empty() && (cmdline.back() == '\n' || cmdline.back() == '\r'))
-        cmdline.pop_back();
-    if (cmdline.empty())
-        return Usage("command line file '" + opt.cmdline + "' is empty");
+    if (!ReadWholeFile(opt.cmdline, cmdline)) return Usage("cannot read command line file '" + opt.cmdline + "'");
+    while (!cmdline.empty() && (cmdline.back() == '\n' || cmdline.back() == '\r')) cmdline.pop_back();
+    if (cmdline.empty()) return Usage("command line file '" + opt.cmdline + "' is empty");
 
     std::vector<Rule> rules;
     if (!opt.script.empty()) {
         std::string script, error;
-        if (!ReadWholeFile(opt.script, script))
-            return Usage("cannot read script file '" + opt.script + "'");
-        if (!ParseScript(script, rules, error))
-            return Usage(error);
+        if (!ReadWholeFile(opt.script, script)) return Usage("cannot read script file '" + opt.script + "'");
+        if (!ParseScript(script, rules, error)) return Usage(error);
     }
-    if (!g_records.Open(opt.out))
-        return Usage("cannot create records file '" + opt.out + "'");
+    if (!g_records.Open(opt.out)) return Usage("cannot create records file '" + opt.out + "'");
 
     // The child runs in a job so that it (and anything it starts) dies with the driver.
     HANDLE job = CreateJobObjectW(nullptr, nullptr);
@@ -1701,8 +1596,7 @@ int main(int argc, char** argv) {
         std::vector<HWND> visible = ChildTopWindows(pi.dwProcessId, true);
         ULONGLONG now = Now();
         for (HWND h : visible)
-            if (seen.find(h) == seen.end())
-                seen[h] = Seen{now, order++, false};
+            if (seen.find(h) == seen.end()) seen[h] = Seen{now, order++, false};
         for (auto it = seen.begin(); it != seen.end();) {
             bool gone = !IsWindow(it->first);
             bool hiddenBeforeHandled = !it->second.handled && !IsWindowVisible(it->first);
@@ -1713,8 +1607,7 @@ int main(int argc, char** argv) {
         }
         std::vector<std::pair<unsigned long long, HWND>> ready;
         for (auto& kv : seen)
-            if (!kv.second.handled && now - kv.second.since >= kSettleMs)
-                ready.emplace_back(kv.second.order, kv.first);
+            if (!kv.second.handled && now - kv.second.since >= kSettleMs) ready.emplace_back(kv.second.order, kv.first);
         std::sort(ready.begin(), ready.end());
         for (auto& r : ready) {
             HWND h = r.second;
@@ -1724,13 +1617,11 @@ int main(int argc, char** argv) {
             }
             seen[h].handled = true;
             flow = HandleWindow(h, rules, false);
-            if (flow != Flow::kContinue)
-                break;
+            if (flow != Flow::kContinue) break;
         }
         // Handled windows that come back once the window they opened has closed.
         for (auto& kv : seen) {
-            if (flow != Flow::kContinue || !kv.second.handled || !IsWindow(kv.first))
-                continue;
+            if (flow != Flow::kContinue || !kv.second.handled || !IsWindow(kv.first)) continue;
             const bool enabled = IsWindowEnabled(kv.first) != FALSE;
             if (!enabled) {
                 kv.second.wasDisabled = true;
@@ -1739,8 +1630,7 @@ int main(int argc, char** argv) {
                 flow = HandleWindow(kv.first, rules, true);
             }
         }
-        if (flow != Flow::kContinue)
-            break;
+        if (flow != Flow::kContinue) break;
         flow = Pause(kPollMs);
     }
 
@@ -1757,23 +1647,19 @@ int main(int argc, char** argv) {
         g_records.Write({"TIMEOUT"});
         g_hardLimit = Now() + kTimeoutGraceMs;
         for (HWND h : ChildTopWindows(pi.dwProcessId, false)) {
-            if (RemainingMs() == 0)
-                break;
+            if (RemainingMs() == 0) break;
             DumpWindow(h);
         }
-        if (job)
-            TerminateJobObject(job, 1);
+        if (job) TerminateJobObject(job, 1);
         TerminateProcess(pi.hProcess, 1);
         if (WaitForSingleObject(pi.hProcess, kKillWaitMs) != WAIT_OBJECT_0)
             std::fprintf(stderr, "ui_driver: the program under test did not end after TerminateProcess\n");
         rc = kExitTimeout;
     }
     for (const Rule& rule : rules)
-        if (!rule.used)
-            Verbose("rule at line %d ('%s') was never used", rule.line, Narrow(rule.caption).c_str());
+        if (!rule.used) Verbose("rule at line %d ('%s') was never used", rule.line, Narrow(rule.caption).c_str());
     g_records.Close();
     CloseHandle(pi.hProcess);
-    if (job)
-        CloseHandle(job);
+    if (job) CloseHandle(job);
     return rc;
 }

@@ -85,14 +85,13 @@ Dialog::~Dialog() {
 int Dialog::DoModal() {
     // Owned by the window in front (the main window, for the windows opened from it), which
     // stays disabled while this one runs, as a modal window's owner should.
-    return static_cast<int>(DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_),
-                                            GetActiveWindow(), DialogHost::Procedure,
-                                            reinterpret_cast<LPARAM>(this)));
+    return static_cast<int>(DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), GetActiveWindow(),
+                                            DialogHost::Procedure, reinterpret_cast<LPARAM>(this)));
 }
 
 bool Dialog::Create() {
-    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), nullptr,
-                              DialogHost::Procedure, reinterpret_cast<LPARAM>(this)) != nullptr;
+    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), nullptr, DialogHost::Procedure,
+                              reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
 void Dialog::Show() {

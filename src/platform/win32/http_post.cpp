@@ -53,20 +53,22 @@ PostResult PostForm(const FormPost& post, const std::function<void()>& beforeSen
     InternetHandle session(InternetOpenA(post.userAgent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session) return InternetError();
 
-    InternetHandle connection(InternetConnectA(session, post.host.c_str(), INTERNET_DEFAULT_HTTP_PORT, nullptr,
-                                               nullptr, INTERNET_SERVICE_HTTP, INTERNET_FLAG_NO_CACHE_WRITE, 1));
+    InternetHandle connection(InternetConnectA(session, post.host.c_str(), INTERNET_DEFAULT_HTTP_PORT, nullptr, nullptr,
+                                               INTERNET_SERVICE_HTTP, INTERNET_FLAG_NO_CACHE_WRITE, 1));
     if (!connection) return InternetError();
     // Set on the connection: the request copies them from there (Wine ignores them on the
     // session handle).
     DWORD timeout = kPostTimeoutMs;
-    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+    for (DWORD option :
+         {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
         InternetSetOptionA(connection, option, &timeout, sizeof timeout);
     }
 
-    InternetHandle request(HttpOpenRequestA(connection, "POST", post.objectName.c_str(), "HTTP/1.0", nullptr,
-                                            nullptr, INTERNET_FLAG_EXISTING_CONNECT, 1));
+    InternetHandle request(HttpOpenRequestA(connection, "POST", post.objectName.c_str(), "HTTP/1.0", nullptr, nullptr,
+                                            INTERNET_FLAG_EXISTING_CONNECT, 1));
     if (!request) return InternetError();
-    if (!HttpAddRequestHeadersA(request, post.headerLine.c_str(), static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD_IF_NEW)) {
+    if (!HttpAddRequestHeadersA(request, post.headerLine.c_str(), static_cast<DWORD>(-1),
+                                HTTP_ADDREQ_FLAG_ADD_IF_NEW)) {
         return InternetError();
     }
 

@@ -157,8 +157,7 @@ const std::string kNoRater =
     "source=Vantrel20&xversion=2.101020&externalQuoteImportID=202612720565&fileGenName=202612720565.sti";
 
 INSTANTIATE_TEST_SUITE_P(
-    FormDecoder,
-    MalformedBody,
+    FormDecoder, MalformedBody,
     testing::Values(
         MalformedCase{"EmptyBody", "", "empty body"},
         MalformedCase{"MissingRater", kNoRater + "&R0=A", "missing header field rater"},

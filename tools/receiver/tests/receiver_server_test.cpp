@@ -45,7 +45,7 @@ bool FinishServing(std::future<bool>& serving, std::chrono::seconds limit) {
 
 // A receiver serving on 127.0.0.1 in a thread of its own, stopped with the object.
 class RunningReceiver {
-   public:
+public:
     explicit RunningReceiver(const std::string& databasePath) : store_(databasePath), server_(store_, log_) {
         port_ = server_.Bind("127.0.0.1", 0);
         if (port_ <= 0) {
@@ -78,7 +78,7 @@ class RunningReceiver {
     int Port() const { return port_; }
     ImportStore& Store() { return store_; }
 
-   private:
+private:
     std::ostringstream log_;
     ImportStore store_;
     ReceiverServer server_;

@@ -5,7 +5,7 @@
 #include <string>
 
 class TestFolder {
-   public:
+public:
     TestFolder();
     ~TestFolder();
     TestFolder(const TestFolder&) = delete;
@@ -13,6 +13,6 @@ class TestFolder {
 
     std::string File(const std::string& name) const { return (path_ / name).string(); }
 
-   private:
+private:
     std::filesystem::path path_;
 };
