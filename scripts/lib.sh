@@ -6,7 +6,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 
-PACKAGES=(cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev g++-mingw-w64-x86-64 wine64 xvfb xauth python3 python3-pytest
+PACKAGES=(cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev g++-mingw-w64-x86-64 wine64 xvfb xauth python3 python3-pytest clang-format
           iproute2 imagemagick libcpp-httplib-dev libsqlite3-dev pkg-config nsis)
 
 say() { printf '\n== %s\n' "$*"; }
@@ -24,6 +24,12 @@ ensure_packages() {
         $sudo apt-get update -qq
         DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
     fi
+}
+
+# Fails when a C++ file of the repository differs from the house style in .clang-format.
+check_format() {
+    say "Checking the C++ files against .clang-format"
+    git -C "$ROOT" ls-files -z --cached --others --exclude-standard '*.cpp' '*.h' | (cd "$ROOT" && xargs -0 clang-format --dry-run --Werror)
 }
 
 # Configures and builds one preset (native or windows).

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs every test of Vantrel on Debian 12, installing what is missing first:
+# Runs every test of Vantrel on Debian 12, installing what is missing first and checking the
+# C++ files against the house style (.clang-format):
 #   1. native unit tests (core against the fake platform),
 #   2. the same unit tests built for Windows and run under Wine,
 #   3. end-to-end runs of the real Vantrel.exe under Wine on a private X display.
@@ -9,6 +10,7 @@ cd "$ROOT"
 started=$(date +%s)
 
 ensure_packages
+check_format
 build_preset native
 build_preset windows
 bash "$ROOT/scripts/installer.sh"   # build/windows/VantrelSetup.exe, for tests/e2e/test_installer.py
