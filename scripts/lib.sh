@@ -6,7 +6,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 
-PACKAGES=(cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev g++-mingw-w64-x86-64 wine64 xvfb xauth python3 python3-pytest clang-format
+PACKAGES=(cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev g++-mingw-w64-x86-64 wine64 xvfb xauth python3 python3-pytest clang-format openssl ca-certificates
           iproute2 imagemagick libcpp-httplib-dev libsqlite3-dev pkg-config nsis)
 
 say() { printf '\n== %s\n' "$*"; }
@@ -66,12 +66,14 @@ start_wine() {
 }
 
 # Runs a command in a network namespace of its own, with only a loopback device, so a test
-# server's port 80 is its alone and nothing the program sends can leave the machine. Wine
-# opens sockets in its server process, so the Wine server is restarted inside as well.
+# server's ports 80 and 443 are its alone and nothing the program sends can leave the
+# machine. Wine opens sockets in its server process, so the Wine server is restarted inside
+# as well. The command also gets a mount namespace of its own, so a test may bind-mount
+# over a system file (the trusted certificates) without touching the machine.
 in_private_network() {
     "$WINESERVER" -k >/dev/null 2>&1 || true
     "$WINESERVER" -w >/dev/null 2>&1 || true
-    unshare --net bash -c '
+    unshare --net --mount bash -c '
         set -e
         ip link set lo up
         "$0" -p </dev/null >/dev/null 2>&1 || true
@@ -88,6 +90,7 @@ in_private_network() {
 register_handoff_recorder() {
     local command="\"$1\\handoff_recorder.exe\" \"%1\" %*"
     timeout 60 "$WINE" reg add 'HKCR\http\shell\open\command' /ve /d "$command" /f </dev/null >/dev/null 2>&1
+    timeout 60 "$WINE" reg add 'HKCR\https\shell\open\command' /ve /d "$command" /f </dev/null >/dev/null 2>&1
     timeout 60 "$WINE" reg add 'HKCR\.hta' /ve /d htafile /f </dev/null >/dev/null 2>&1
     timeout 60 "$WINE" reg add 'HKCR\htafile\shell\open\command' /ve /d "$command" /f </dev/null >/dev/null 2>&1
 }

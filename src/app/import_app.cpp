@@ -58,15 +58,20 @@ bool ImportApp::InitInstance() {
     log.AddLine(std::string("Version number = ") + kVersionText);
 
     const std::string exportFilePath = SwitchCut(decision.exportFilePath);
-    if (!exportFilePath.empty() && !FileExists(exportFilePath) &&
-        !FileExists("c:\\program files\\tove\\" + exportFilePath)) {
-        platform::ShowMessage("The passed file " + exportFilePath + " could not be found!! Aborting...");
-        return false;
+    // A file that is only in the fall-back folder is imported from there: the import must
+    // read the file this check found, not post an empty quote.
+    std::string importFilePath = exportFilePath;
+    if (!exportFilePath.empty() && !FileExists(exportFilePath)) {
+        importFilePath = "c:\\program files\\tove\\" + exportFilePath;
+        if (!FileExists(importFilePath)) {
+            platform::ShowMessage("The passed file " + exportFilePath + " could not be found!! Aborting...");
+            return false;
+        }
     }
     log.Save();
 
     if (!decision.raterCode.empty()) {
-        RunStatusWindow(decision, exportFilePath, programName);
+        RunStatusWindow(decision, importFilePath, programName);
     } else {
         RunMainWindow(exportFilePath);
     }

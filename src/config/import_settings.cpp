@@ -20,7 +20,7 @@ void ImportSettings::Load() {
     for (int i = 0; i < kValueCount; ++i) this->*kFieldsInFileOrder[i] = rawValues_[i];
 }
 
-void ImportSettings::Save() {
+bool ImportSettings::Save() {
     for (int i = 0; i < kValueCount; ++i) rawValues_[i] = this->*kFieldsInFileOrder[i];
-    WriteLines(rawValues_, kSettingsFileName, ";", kValueCount);
+    return WriteLines(rawValues_, kSettingsFileName, ";", kValueCount) != 0;
 }

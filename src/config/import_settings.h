@@ -8,6 +8,8 @@
 
 #include <string>
 
+struct SetupValues;
+
 class ImportSettings {
 public:
     static constexpr int kValueCount = 10;
@@ -19,13 +21,14 @@ public:
     // Reads "Vantrel.dat" into the raw values and copies them into the fields. A missing or
     // unreadable file leaves every field empty.
     void Load();
-    // Copies the fields into the raw values and rewrites "Vantrel.dat"; a failed write keeps
-    // the old file and is not reported.
-    void Save();
+    // Copies the fields into the raw values and rewrites "Vantrel.dat"; false when it could
+    // not be written, the old file then being kept. Not reported here.
+    bool Save();
 
     // Lets the agent edit the record in the Setup window. On Save (result 1) the fields take
     // the window's values, trimmed, with vantrelFolder set to the working directory; the
-    // file is rewritten and copied into qqPath. Anything else changes nothing.
+    // file is rewritten and copied into qqPath. A save that cannot be written is reported
+    // and leaves the window open. Anything else changes nothing.
     int RunSetup();
 
     std::string producerCode;
@@ -42,6 +45,10 @@ public:
     const std::string& RawValue(int index) const { return rawValues_[index]; }
 
 private:
+    // The Setup window's save: the record takes the values and is written, or, when the
+    // file cannot be written, stays as it was.
+    bool SaveFromSetup(const SetupValues& saved, const std::string& programFolder);
+
     // The fields in file order, so loading and saving walk one list.
     static std::string ImportSettings::*const kFieldsInFileOrder[kValueCount];
     std::string rawValues_[kValueCount];

@@ -10,7 +10,7 @@ bool BreaksTheSettingsFile(const std::string& value) {
 
 }  // namespace
 
-std::optional<std::string> CheckSetup(SetupValues& values) {
+std::optional<std::string> CheckSetup(SetupValues& values, const std::string& programFolder) {
     if (values.raterPosition == 0) return "You must select a comparative rater";
     if (!values.serverPostFile.empty() && values.serverPostFile[0] == '/') {
         values.serverPostFile.erase(0, 1);
@@ -42,6 +42,11 @@ std::optional<std::string> CheckSetup(SetupValues& values) {
                    " field cannot hold a ';' or a line break: the settings file could not keep it. "
                    "Please remove it before saving.";
         }
+    }
+    if (BreaksTheSettingsFile(programFolder)) {
+        return "The program folder " + programFolder +
+               " has a ';' or a line break in its name: the settings file could not keep it. "
+               "Please move Vantrel to a folder without one before saving.";
     }
     return std::nullopt;
 }

@@ -23,5 +23,6 @@ struct SetupValues {
 // the next press.
 //
 // A ";", carriage return or line feed is refused in every text that goes to the settings
-// file, since the file could not hold it: each would shift every later value.
-std::optional<std::string> CheckSetup(SetupValues& values);
+// file, since the file could not hold it: each would shift every later value. That includes
+// `programFolder`, the folder the save writes as the program's own.
+std::optional<std::string> CheckSetup(SetupValues& values, const std::string& programFolder);

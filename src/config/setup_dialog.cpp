@@ -1,5 +1,6 @@
 #include "config/setup_dialog.h"
 
+#include "config/import_settings.h"
 #include "config/rater_choice.h"
 #include "platform/message_box.h"
 #include "resource.h"
@@ -35,10 +36,17 @@ bool SetupDialog::OnCommand(int commandId) {
 
 void SetupDialog::Validate() {
     if (!UpdateData(true)) return;
-    if (const auto problem = CheckSetup(values)) {
+    if (const auto problem = CheckSetup(values, programFolder)) {
         platform::ShowMessage(*problem);
         UpdateData(false);
         return;
     }
-    if (UpdateData(true)) EndDialog(kSaved);
+    if (!UpdateData(true)) return;
+    if (!save(values)) {
+        platform::ShowMessage(std::string("The settings could not be saved: ") + kSettingsFileName +
+                              " could not be written. Another program may be holding it open, or the program "
+                              "folder may be read-only. Please close that program and press Save again.");
+        return;
+    }
+    EndDialog(kSaved);
 }

@@ -1,7 +1,9 @@
 // The "Import Setup" window, in which the agent edits the settings. It shows the values,
-// checks them when Save is pressed (one problem per press, correcting what it can) and
-// closes with result 1 once they pass. Enter in a field does nothing.
+// checks them when Save is pressed (one problem per press, correcting what it can), saves
+// them and closes with result 1 once they pass and are saved. Enter in a field does nothing.
 #pragma once
+
+#include <functional>
 
 #include "config/setup_check.h"
 #include "platform/dialog.h"
@@ -13,6 +15,11 @@ public:
     SetupDialog();
 
     SetupValues values;
+    // The folder a save records as the program's own; checked like the values.
+    std::string programFolder;
+    // Stores the checked values; false when they could not be written, and the window then
+    // stays open with them so that nothing the agent typed is lost.
+    std::function<bool(const SetupValues&)> save;
 
 protected:
     void DoDataExchange(platform::DataExchange& dx) override;

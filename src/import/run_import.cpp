@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "config/route_table.h"
+#include "import/server_address.h"
+#include "import/server_answer.h"
 #include "import/status_dialog.h"
 #include "platform/clock.h"
 #include "platform/http_post.h"
@@ -64,10 +66,11 @@ int StatusDialog::RunImport() {
     }
     const std::string formBody = headerPart + fieldPart;
 
-    const std::string serverHost = text::RemoveAll(routeTable->FindServer(settings->productName), "http://");
+    const ServerAddress server = SplitServer(routeTable->FindServer(settings->productName));
+    const std::string& serverHost = server.host;
     const std::string browserPath = routeTable->FindBrowserPath(settings->productName);
     const std::string startupLink =
-        "http://" + serverHost + "/" + settings->krnLaunchFile + "?externalQuoteImportID=" + importId;
+        server.Scheme() + serverHost + "/" + settings->krnLaunchFile + "?externalQuoteImportID=" + importId;
 
     const std::string date = DateText(platform::LocalTime());
     const std::string time = TimeText12(TimeText(platform::LocalTime()));
@@ -82,9 +85,9 @@ int StatusDialog::RunImport() {
     versionLabel_.SetText(versionText);
     RepaintNow();
     ShowStatus("Connecting to " + serverHost);
-    const platform::PostResult sent =
-        platform::PostForm({platform::AppName(), serverHost, settings->serverPostFile, kHeaderLine, formBody},
-                           [&] { ShowStatus("Sending Data to " + serverHost); });
+    const platform::PostResult sent = platform::PostForm(
+        {platform::AppName(), serverHost, server.secure, settings->serverPostFile, kHeaderLine, formBody},
+        [&] { ShowStatus("Sending Data to " + serverHost); });
 
     switch (sent.outcome) {
         case platform::PostResult::Outcome::kInternetError:
@@ -93,8 +96,14 @@ int StatusDialog::RunImport() {
         case platform::PostResult::Outcome::kSendFailed:
             platform::ShowMessage("Server path=" + serverHost + "\nThe SendRequest() failed");
             return 1;
-        case platform::PostResult::Outcome::kSent:
+        case platform::PostResult::Outcome::kAnswered:
             break;
+    }
+    // A server that refused the quote (a mistyped post file, a failure of its own) must not
+    // be shown as an import, nor the web product opened on an import that does not exist.
+    if (!AnswerAccepted(sent.statusCode)) {
+        platform::ShowMessage(RefusedAnswerMessage(serverHost, sent.statusCode, sent.statusText));
+        return 0;
     }
 
     ShowStatus("Import Complete! Opening Web Site " + serverHost);

@@ -28,19 +28,48 @@ std::string WithCrLf(const std::string& content) {
     return onDisk;
 }
 
-// The target may be held open by another program for a moment (a reader on a network
-// drive, a virus scanner): the swap is retried as long as an open would be, but pauses only
-// after a failed try, so a normal save costs no extra wait.
-bool ReplaceWithRetries(const std::string& source, const std::string& target) {
-    for (int tryNumber = 0; tryNumber < kNetworkTries; ++tryNumber) {
-        if (platform::ReplaceFileWith(source, target)) return true;
-        platform::SleepMilliseconds(kNetworkPauseMs);
-    }
-    return false;
-}
-
 void ReportFailedClose(const std::string& path) {
     platform::ShowMessage("File failed close: " + path);
+}
+
+// Writes `bytes` as the whole of `path` through a file opened by the given policy. A failed
+// close counts as a failed write and is reported under the name of the file being saved.
+bool WriteWholeFile(const std::string& path, const std::string& retryPolicy, const std::string& bytes,
+                    const std::string& savedPath) {
+    OpenedFile file = OpenFile(path, "READOVERWRITE", retryPolicy, 0);
+    if (!file) return false;
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    written = std::fflush(file.get()) == 0 && written;
+    if (!file.Close()) {
+        ReportFailedClose(savedPath);
+        written = false;
+    }
+    return written;
+}
+
+// The normal way a file is rewritten is a whole new file swapped in, so a crash mid-write
+// leaves the old file whole. The swap cannot work while another program holds the target
+// open without delete sharing (most programs and virus scanners do); the content then goes
+// into the file in place, as a plain overwrite would, so such a save is not lost. That only
+// happens once the new file was written whole beside it: a disk too full for it must not
+// cost the old file too. Both are tried as long as an open would be, pausing only after a
+// try where neither worked, so a normal save costs no extra wait.
+bool ReplaceOrOverwrite(const std::string& path, const std::string& bytes) {
+    const std::string temporary = path + ".tmp";
+    if (!WriteWholeFile(temporary, "NETWORK", bytes, path)) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    for (int tryNumber = 0; tryNumber < kNetworkTries; ++tryNumber) {
+        if (platform::ReplaceFileWith(temporary, path)) return true;
+        if (WriteWholeFile(path, "SINGLE", bytes, path)) {
+            std::remove(temporary.c_str());
+            return true;
+        }
+        platform::SleepMilliseconds(kNetworkPauseMs);
+    }
+    std::remove(temporary.c_str());
+    return false;
 }
 
 }  // namespace
@@ -145,20 +174,5 @@ std::size_t WriteLines(const std::string values[], const std::string& path, cons
         if (separator != "\n") content += separator;
         content += '\n';
     }
-    const std::string onDisk = WithCrLf(content);
-
-    const std::string temporary = path + ".tmp";
-    OpenedFile file = OpenFile(temporary, "READOVERWRITE", "NETWORK", 0);
-    if (!file) return 0;
-    bool written = std::fwrite(onDisk.data(), 1, onDisk.size(), file.get()) == onDisk.size();
-    written = std::fflush(file.get()) == 0 && written;
-    if (!file.Close()) {
-        ReportFailedClose(path);
-        written = false;
-    }
-    if (!written || !ReplaceWithRetries(temporary, path)) {
-        std::remove(temporary.c_str());
-        return 0;
-    }
-    return content.size();
+    return ReplaceOrOverwrite(path, WithCrLf(content)) ? content.size() : 0;
 }

@@ -57,7 +57,9 @@ bool ReadFields(const std::string& path, const std::string& separator, std::stri
 // Rewrites the whole file from the first `count` values: each value, then the separator,
 // then a line feed (just the value and a line feed when the separator is a line feed).
 // The content goes to a temporary file beside `path` that then replaces it, so the file is
-// always either the old one or the new one. Returns the number of characters written
-// (before CR LF translation), or 0 when nothing was written and the old file was kept.
+// always either the old one or the new one. While another program holds the file open so
+// that it cannot be replaced, the content is written into it in place instead. Returns the
+// number of characters written (before CR LF translation), or 0 when nothing was written
+// and the old file was kept.
 std::size_t WriteLines(const std::string values[], const std::string& path, const std::string& separator,
                        std::size_t count);

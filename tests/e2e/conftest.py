@@ -74,15 +74,16 @@ def handoff(handoff_recorder):
 
 @pytest.fixture
 def lock_file(prefix):
-    """Holds a file of the test prefix open without sharing, in the background, for the
-    given seconds; waits until the lock is held."""
+    """Holds a file of the test prefix open in the background for the given seconds, sharing
+    nothing or (sharing="readwrite") reading and writing but not deleting; waits until the
+    lock is held."""
     lockers = []
 
-    def lock(path, seconds):
+    def lock(path, seconds, sharing="none"):
         marker = Path(str(path) + ".locked")
         marker.unlink(missing_ok=True)
         windows_path = "C:\\" + str(path.relative_to(Path(prefix) / "drive_c")).replace("/", "\\")
-        lockers.append(subprocess.Popen([WINE, str(BUILD / "file_locker.exe"), windows_path, str(seconds)],
+        lockers.append(subprocess.Popen([WINE, str(BUILD / "file_locker.exe"), windows_path, str(seconds), sharing],
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL))
         for _ in range(200):
@@ -95,3 +96,56 @@ def lock_file(prefix):
     for locker in lockers:
         locker.kill()
         locker.wait(timeout=30)
+
+
+class Certificates:
+    """A throwaway certificate authority and the server certificates it signs, made with
+    the openssl command in a folder of the test run's own."""
+
+    def __init__(self, folder):
+        self.folder = folder
+        self.ca_certificate = folder / "ca.pem"
+        self._openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Vantrel Test CA",
+                      "-keyout", folder / "ca.key", "-out", self.ca_certificate)
+
+    def _openssl(self, *arguments):
+        subprocess.run(["openssl", *map(str, arguments)], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.PIPE, timeout=60, check=True)
+
+    def server(self, name, dns_name):
+        """(certificate, key) for `dns_name`, signed by this authority."""
+        key, request, certificate = (self.folder / f"{name}.{suffix}" for suffix in ("key", "csr", "pem"))
+        extensions = self.folder / f"{name}.ext"
+        extensions.write_text(f"subjectAltName=DNS:{dns_name}\n")
+        self._openssl("req", "-newkey", "rsa:2048", "-nodes", "-subj", f"/CN={dns_name}", "-keyout", key,
+                      "-out", request)
+        self._openssl("x509", "-req", "-in", request, "-CA", self.ca_certificate, "-CAkey", self.folder / "ca.key",
+                      "-CAcreateserial", "-days", "2", "-extfile", extensions, "-out", certificate)
+        return certificate, key
+
+
+@pytest.fixture(scope="session")
+def certificates(tmp_path_factory):
+    """Two unrelated authorities: "trusted" is added to the system's trusted certificates
+    while a test holds `trust_test_ca`; "untrusted" never is."""
+    return {name: Certificates(tmp_path_factory.mktemp(name)) for name in ("trusted", "untrusted")}
+
+
+SYSTEM_CA_BUNDLE = Path("/etc/ssl/certs/ca-certificates.crt")
+
+
+@pytest.fixture
+def trust_test_ca(certificates):
+    """Makes the system (and so Wine's certificate checks) trust the test authority, for the
+    length of one test: a copy of the system's bundle with it added is bind-mounted over the
+    bundle. The tests run in a mount namespace of their own, so nothing outside sees it."""
+    bundle = certificates["trusted"].folder / "ca-certificates.crt"
+    system = SYSTEM_CA_BUNDLE.read_bytes() if SYSTEM_CA_BUNDLE.exists() else b""
+    bundle.write_bytes(system + b"\n" + certificates["trusted"].ca_certificate.read_bytes())
+    SYSTEM_CA_BUNDLE.parent.mkdir(parents=True, exist_ok=True)
+    SYSTEM_CA_BUNDLE.touch(exist_ok=True)
+    subprocess.run(["mount", "--bind", str(bundle), str(SYSTEM_CA_BUNDLE)], timeout=30, check=True)
+    try:
+        yield certificates["trusted"]
+    finally:
+        subprocess.run(["umount", str(SYSTEM_CA_BUNDLE)], timeout=30, check=True)

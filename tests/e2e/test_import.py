@@ -2,7 +2,6 @@
 agent over to the web product."""
 
 import re
-from pathlib import Path
 
 import pytest
 
@@ -107,13 +106,6 @@ def test_a_line_encoded_import_and_a_local_launch_page(program, handoff):
     assert path  # the QQ rule found quote.txt in the program folder
 
 
-def test_the_servers_answer_is_not_examined(program, handoff):
-    path = prepare(program, "FSC")
-    with Receiver("error") as server:
-        run = program.run(path, STATUS_WINDOW, timeout=60)
-    assert (run.messages, len(server.requests), len(handoff.requests())) == ([], 1, 1)
-
-
 def test_nothing_listening_ends_in_the_internet_error_messages(program, handoff):
     path = prepare(program, "FSC")
     run = program.run(path, STATUS_WINDOW, timeout=60)
@@ -173,26 +165,3 @@ def test_an_empty_export_file_posts_the_header_part_alone(program, handoff):
     line5 = program.read("export.log").decode("latin-1").split("\r\n")[4:10]
     assert [line.split("=")[0] for line in line5] == ["source", "xversion", "rater", "externalQuoteImportID",
                                                       "fileGenName", ""]
-
-
-def test_an_export_file_gone_at_import_time_is_named_and_the_header_still_posted(program, prefix, handoff):
-    # Found by start-up in the fall-back folder only, the file is missing where the import looks.
-    prepare(program, "FSC")
-    tove = Path(prefix) / "drive_c" / "Program Files" / "TOVE"
-    tove.mkdir(parents=True, exist_ok=True)
-    (tove / "ONLYTOVE.TXT").write_bytes(FSC_EXPORT)
-    with Receiver() as server:
-        run = program.run("onlytove.txt", STATUS_WINDOW, timeout=60)
-    assert run.message_texts == ["File does not exist ONLYTOVE.TXT"]
-    assert b"&R" not in server.requests[0].body
-    assert len(handoff.requests()) == 1
-
-
-def test_an_https_server_address_ends_in_the_internet_error_messages(program, handoff):
-    path = prepare(program, "FSC", server="https://127.0.0.1")
-    with Receiver() as server:
-        run = program.run(path, STATUS_WINDOW, timeout=60)
-    texts = run.message_texts
-    assert texts[0] == "An HTTP Exception has occured. Click OK to see the error message"
-    assert texts[2] == "Server: https://127.0.0.1"
-    assert (len(texts), server.requests, handoff.requests()) == (3, [], [])

@@ -134,13 +134,17 @@ def test_log_file_mode_warns_twice_then_imports_as_log(program, handoff):
         "Comparative Rater = LOG", "Version number = 2.101020")
 
 
-def test_an_export_file_found_only_under_tove_is_accepted(program, prefix, handoff):
+def test_an_export_file_found_only_under_tove_is_imported_from_there(program, prefix, handoff):
     configure_import(program, "FSC")
     tove(prefix).mkdir(parents=True, exist_ok=True)
-    (tove(prefix) / "FALLBACK.TXT").write_bytes(b'"1","A"\r\n')
-    with Receiver():
+    (tove(prefix) / "FALLBACK.TXT").write_bytes(b'"1","SMITH"\r\n')
+    with Receiver() as server:
         run = program.run("fallback.txt", MAIN_WINDOW + STATUS_WINDOW)
-    # Start-up accepts the file, but keeps the path as given, which the import then
-    # looks for in the program folder.
-    assert (run.timed_out, run.message_texts) == (False, ["File does not exist FALLBACK.TXT"])
-    assert b"Comparative Rater FORCE = FSC" in program.read("vantrel.log")
+    # The import reads the file where start-up found it; the run log keeps the path as given.
+    assert (run.timed_out, run.messages) == (False, [])
+    assert server.requests[0].body.endswith(b"&R0=1,1,1,SMITH")
+    assert b"\r\nR0=1,1,1,SMITH\r\n" in program.read("export.log")
+    assert program.read("vantrel.log") == log_lines(
+        "Executable Name = VANTREL", "Command line parameters = FALLBACK.TXT", "Comparative Rater FORCE = FSC",
+        "Version number = 2.101020")
+    assert len(handoff.requests()) == 1

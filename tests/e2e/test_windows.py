@@ -225,3 +225,16 @@ def test_a_qq_path_that_is_the_program_folder_leaves_the_settings_whole(program)
     assert saved.startswith(settings_bytes("", "http://quotes.example", "post", "start", "Acme", program.windows_path))
     assert saved.endswith(settings_bytes("N", "QQ", "AUTO"))
     assert saved.count(b";\r\n") == 10
+
+
+def test_a_program_folder_holding_a_semicolon_is_refused_at_save(make_program):
+    # Written as the program's own folder, the ";" would shift every later value of the file.
+    program = make_program("Vantrel.exe", "-agency;2")
+    original = settings_bytes("", "http://quotes.example", "post", "start", "Acme", "", "", "N", "QQ", "AUTO")
+    program.write("Vantrel.dat", original)
+    run = program.run("", setup_session(["click 1005", "click 2"]), timeout=60)
+    assert_clean(run)
+    assert run.message_texts == [
+        f"The program folder {program.windows_path.upper()} has a ';' or a line break in its name: the settings file "
+        "could not keep it. Please move Vantrel to a folder without one before saving."]
+    assert program.read("Vantrel.dat") == original

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/fake/fake_platform.h"
 #include "test_folder.h"
 
@@ -108,4 +110,24 @@ TEST_F(StartUpTest, TheMainWindowsImportCommandOnlyShowsAMessage) {
     Start("");
     EXPECT_EQ(fake::Platform().messages, std::vector<std::string>{"Importing"});
     EXPECT_EQ(Events().back(), "end 102 1");
+}
+
+TEST_F(StartUpTest, AFileFoundOnlyInTheFallBackFolderIsImportedFromThere) {
+    Configure("QUO");
+    const std::string fallBack = "c:\\program files\\tove\\Q.TXT";
+#ifdef _WIN32
+    std::filesystem::create_directories("c:\\program files\\tove");
+#endif
+    // Elsewhere this is a plain file of that name, which is what the program looks for.
+    WriteBytes(fallBack, "LINE ONE\n");
+    Start("q.txt");
+    std::filesystem::remove(fallBack);
+
+    EXPECT_TRUE(fake::Platform().messages.empty());
+    EXPECT_NE(std::find(Events().begin(), Events().end(), "text 133 1004 Importing file " + fallBack), Events().end());
+    ASSERT_EQ(fake::Platform().posts.size(), 1u);
+    EXPECT_NE(fake::Platform().posts[0].body.find("&R0=LINE%20ONE"), std::string::npos);
+    EXPECT_NE(ReadBytes("export.log").find("\r\nR0=LINE ONE\r\n"), std::string::npos);
+    EXPECT_EQ(ReadBytes("vantrel.log"), LogOf({"Executable Name = VANTREL", "Command line parameters = Q.TXT",
+                                               "Comparative Rater FORCE = QUO", "Version number = 2.101020"}));
 }

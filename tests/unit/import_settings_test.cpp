@@ -75,13 +75,13 @@ TEST_F(ImportSettingsTest, RecordsAreIndependentCopies) {
     EXPECT_EQ(ImportSettings().raterCode, "QQ");
 }
 
-TEST_F(ImportSettingsTest, AFailedSaveKeepsTheOldFileAndTheNewValues) {
-    WriteBytes("Vantrel.dat", TenLines({"", "", "", "", "", "", "", "N", "FSC", ""}));
+TEST_F(ImportSettingsTest, AFailedSaveReturnsFalseWithoutAMessage) {
+    std::filesystem::create_directory("Vantrel.dat");  // nothing can be written there
     ImportSettings s;
     s.raterCode = "QQ";
     fake::Platform().replaceFailures = 1000;
-    s.Save();
+    EXPECT_FALSE(s.Save());
     EXPECT_EQ(s.raterCode, "QQ");
-    EXPECT_EQ(ImportSettings().raterCode, "FSC");
+    EXPECT_TRUE(std::filesystem::is_directory("Vantrel.dat"));
     EXPECT_TRUE(fake::Platform().messages.empty());
 }

@@ -30,6 +30,7 @@ protected:
         for (int i = 2; i <= 92; ++i) proute += ";\r\n";
         proute += RouteRow("TEST AUTO", "http://127.0.0.1", "KRN") + ";\r\n";
         proute += RouteRow("SECURE AUTO", "https://secure.test", "UNDEFINED") + ";\r\n";
+        proute += RouteRow("ODD AUTO", "HTTPS://odd.test", "UNDEFINED") + ";\r\n";
         WriteBytes("PRoute.dat", proute);
         Configure("TEST AUTO");
         WriteBytes("quote.txt", "ABC 1\n\nX&Y 50%\nO'NEIL #2  \nTAIL");
@@ -130,7 +131,7 @@ TEST_F(RunImportTest, ALaunchPageInTheBrowserPathOpensWithTheIdentifier) {
 }
 
 TEST_F(RunImportTest, AnInternetErrorShowsThreeMessagesAndOpensNothing) {
-    fake::Platform().postResult = {platform::PostResult::Outcome::kInternetError, "The request has timed out."};
+    fake::Platform().postResult = {platform::PostResult::Outcome::kInternetError, "The request has timed out.", 0, ""};
     EXPECT_EQ(Import("QQ"), 0);
     EXPECT_EQ(fake::Platform().messages,
               (std::vector<std::string>{"An HTTP Exception has occured. Click OK to see the error message",
@@ -146,7 +147,7 @@ TEST_F(RunImportTest, AnInternetErrorShowsThreeMessagesAndOpensNothing) {
 }
 
 TEST_F(RunImportTest, ASendThatOnlyReportsFailureShowsOneMessage) {
-    fake::Platform().postResult = {platform::PostResult::Outcome::kSendFailed, ""};
+    fake::Platform().postResult = {platform::PostResult::Outcome::kSendFailed, "", 0, ""};
     EXPECT_EQ(Import("QQ"), 1);
     EXPECT_EQ(fake::Platform().messages, std::vector<std::string>{"Server path=127.0.0.1\nThe SendRequest() failed"});
     EXPECT_TRUE(fake::Platform().shellRequests.empty());
@@ -196,8 +197,57 @@ TEST_F(RunImportTest, ServerLookupsNameWhatTheyCouldNotFind) {
     Configure("NO SUCH PRODUCT");
     Import("QQ");
     EXPECT_EQ(ThePost().host, "No Server Path Found NO SUCH PRODUCT");
-    fake::Platform().posts.clear();
+    EXPECT_FALSE(ThePost().secure);
+}
+
+TEST_F(RunImportTest, AnHttpsServerIsPostedOverTlsAndNamedWithoutTheScheme) {
     Configure("SECURE AUTO");
+    EXPECT_EQ(Import("QQ"), 1);
+    EXPECT_EQ(ThePost().host, "secure.test");
+    EXPECT_TRUE(ThePost().secure);
+    EXPECT_EQ(ProgressTexts().back(), "Import Complete! Opening Web Site secure.test");
+    const std::string log = ReadBytes("export.log");
+    EXPECT_NE(log.find("\r\nServer = secure.test KRN Browser Path = UNDEFINED\r\n"), std::string::npos);
+    EXPECT_NE(log.find("\r\nKRN Startup link = https://secure.test/krn/start.asp?externalQuoteImportID="),
+              std::string::npos);
+    ASSERT_EQ(fake::Platform().shellRequests.size(), 1u);
+    EXPECT_EQ(fake::Platform().shellRequests[0].file,
+              "https://secure.test/krn/start.asp?externalQuoteImportID=202612720565");
+
+    // Only the exact lower-case prefix means TLS; anything else goes out as it always did.
+    fake::Platform().posts.clear();
+    Configure("ODD AUTO");
     Import("QQ");
-    EXPECT_EQ(ThePost().host, "https://secure.test");  // only "http://" is removed
+    EXPECT_EQ(ThePost().host, "HTTPS://odd.test");
+    EXPECT_FALSE(ThePost().secure);
+}
+
+TEST_F(RunImportTest, AServerThatRefusesThePostIsReportedAndNothingOpens) {
+    fake::Platform().postResult = {platform::PostResult::Outcome::kAnswered, "", 404, "Not Found"};
+    EXPECT_EQ(Import("QQ"), 0);
+    EXPECT_EQ(
+        fake::Platform().messages,
+        std::vector<std::string>{"The server 127.0.0.1 answered \"404 Not Found\".\nThe quote was not imported."});
+    EXPECT_TRUE(fake::Platform().shellRequests.empty());
+    const std::vector<int>& sleeps = fake::Platform().sleeps;
+    EXPECT_EQ(std::count(sleeps.begin(), sleeps.end(), 3000), 0);  // no hand-off wait
+    EXPECT_EQ(ProgressTexts().back(), "Sending Data to 127.0.0.1");
+    EXPECT_TRUE(std::filesystem::exists("export.log"));
+
+    // A status without a reason, and the edges of the accepted range.
+    fake::Platform().messages.clear();
+    fake::Platform().postResult = {platform::PostResult::Outcome::kAnswered, "", 500, ""};
+    EXPECT_EQ(Import("QQ"), 0);
+    EXPECT_EQ(fake::Platform().messages,
+              std::vector<std::string>{"The server 127.0.0.1 answered \"500\".\nThe quote was not imported."});
+    for (int refused : {199, 300, 302}) {
+        fake::Platform().postResult = {platform::PostResult::Outcome::kAnswered, "", refused, "X"};
+        EXPECT_EQ(Import("QQ"), 0) << refused;
+    }
+    EXPECT_TRUE(fake::Platform().shellRequests.empty());
+    for (int accepted : {200, 204, 299}) {
+        fake::Platform().postResult = {platform::PostResult::Outcome::kAnswered, "", accepted, "X"};
+        EXPECT_EQ(Import("QQ"), 1) << accepted;
+    }
+    EXPECT_EQ(fake::Platform().shellRequests.size(), 3u);
 }

@@ -24,7 +24,7 @@ SetupValues Valid() {
 std::vector<std::string> PressSaveUntilClean(SetupValues& values, int limit = 10) {
     std::vector<std::string> messages;
     while (limit-- > 0) {
-        const auto problem = CheckSetup(values);
+        const auto problem = CheckSetup(values, "C:\\APPS");
         if (!problem) break;
         messages.push_back(*problem);
     }
@@ -52,7 +52,7 @@ TEST(CheckSetup, ReportsOneProblemPerPressInOrder) {
     SetupValues v = Valid();
     v.raterPosition = 0;
     const SetupValues before = v;
-    EXPECT_EQ(CheckSetup(v), "You must select a comparative rater");
+    EXPECT_EQ(CheckSetup(v, "C:\\APPS"), "You must select a comparative rater");
     EXPECT_EQ(v.serverPostFile, before.serverPostFile);
 
     v = Valid();
@@ -74,7 +74,7 @@ TEST(CheckSetup, AnEmptyHiddenServerAddressTakesFourPresses) {
 
     v = Valid();
     v.serverAddress = "see http://quotes.example";  // "http://" anywhere passes
-    EXPECT_EQ(CheckSetup(v), std::nullopt);
+    EXPECT_EQ(CheckSetup(v, "C:\\APPS"), std::nullopt);
 }
 
 TEST(CheckSetup, RefusesWhatTheSettingsFileCannotHold) {
@@ -93,7 +93,7 @@ TEST(CheckSetup, RefusesWhatTheSettingsFileCannotHold) {
         for (const char* bad : {"a;b", "a\rb", "a\nb"}) {
             SetupValues v = Valid();
             v.*c.field = bad;
-            const auto problem = CheckSetup(v);
+            const auto problem = CheckSetup(v, "C:\\APPS");
             ASSERT_TRUE(problem) << c.name;
             EXPECT_EQ(problem->rfind(std::string("The ") + c.name + " field cannot hold", 0), 0u) << *problem;
             EXPECT_EQ(v.*c.field, bad);  // nothing is corrected: the agent decides
@@ -201,4 +201,64 @@ TEST_F(SetupWindowTest, AnEmptyQqPathMakesNoCopy) {
     EXPECT_EQ(settings.qqPath, "");
     EXPECT_TRUE(fake::Platform().copies.empty());
     EXPECT_EQ(ImportSettings().raterCode, "FSC");
+}
+
+TEST_F(SetupWindowTest, ASaveThatCannotBeWrittenIsReportedAndTheWindowKeepsTheTyping) {
+    WriteSettings({"", "http://srv.example", "", "", "Old Co", "qq", "", "N", "FSC", ""});
+    const std::string before = ReadBytes("Vantrel.dat");
+    std::filesystem::create_directory("Vantrel.dat.tmp");  // the new file cannot be made
+    ImportSettings settings;
+    std::string shownAfterFailure;
+    const int result = Run(settings, [&](platform::Dialog& window) {
+        fake::Type(window, IDC_SETUP_COMPANY, "New Co");
+        fake::SendCommand(window, IDC_SETUP_SAVE);
+        shownAfterFailure = window.ItemText(IDC_SETUP_COMPANY);
+        std::filesystem::remove("Vantrel.dat.tmp");  // the agent deals with it
+        fake::SendCommand(window, IDC_SETUP_SAVE);
+    });
+    ASSERT_EQ(fake::Platform().messages.size(), 1u);
+    EXPECT_EQ(fake::Platform().messages[0],
+              "The settings could not be saved: Vantrel.dat could not be written. Another program may be holding "
+              "it open, or the program folder may be read-only. Please close that program and press Save again.");
+    EXPECT_EQ(shownAfterFailure, "New Co");
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(settings.company, "New Co");
+    EXPECT_NE(ReadBytes("Vantrel.dat"), before);
+    EXPECT_EQ(fake::Platform().copies.size(), 1u);  // copied once, after the save that landed
+}
+
+TEST_F(SetupWindowTest, AFailedSaveThenCancelChangesNeitherTheFileNorTheRecord) {
+    WriteSettings({"", "http://srv.example", "", "", "Old Co", "qq", "", "N", "FSC", ""});
+    const std::string before = ReadBytes("Vantrel.dat");
+    std::filesystem::create_directory("Vantrel.dat.tmp");
+    ImportSettings settings;
+    const int result = Run(settings, [&](platform::Dialog& window) {
+        fake::Type(window, IDC_SETUP_COMPANY, "New Co");
+        fake::SendCommand(window, IDC_SETUP_SAVE);
+        fake::SendCommand(window, platform::kIdCancel);
+    });
+    EXPECT_EQ(result, 2);
+    EXPECT_EQ(settings.company, "Old Co");
+    EXPECT_EQ(ReadBytes("Vantrel.dat"), before);
+    EXPECT_TRUE(fake::Platform().copies.empty());
+}
+
+TEST_F(SetupWindowTest, AProgramFolderWithASemicolonIsRefusedAndNothingChanges) {
+    std::filesystem::create_directory("Agency;2");
+    std::filesystem::current_path("Agency;2");
+    WriteSettings({"", "http://srv.example", "", "", "Old Co", "", "", "N", "FSC", ""});
+    const std::string before = ReadBytes("Vantrel.dat");
+    ImportSettings settings;
+    const int result = Run(settings, [](platform::Dialog& window) {
+        fake::SendCommand(window, IDC_SETUP_SAVE);
+        fake::SendCommand(window, platform::kIdCancel);
+    });
+    EXPECT_EQ(result, 2);
+    ASSERT_EQ(fake::Platform().messages.size(), 1u);
+    EXPECT_EQ(fake::Platform().messages[0], "The program folder " + std::filesystem::current_path().string() +
+                                                " has a ';' or a line break in its name: the settings file could "
+                                                "not keep it. Please move Vantrel to a folder without one before "
+                                                "saving.");
+    EXPECT_EQ(ReadBytes("Vantrel.dat"), before);
+    EXPECT_EQ(settings.vantrelFolder, "");
 }

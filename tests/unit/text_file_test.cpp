@@ -125,14 +125,27 @@ TEST_F(TextFileTest, WriteLinesWithALineFeedSeparatorWritesEveryLine) {
     EXPECT_EQ(ReadBytes("out.log"), expected);
 }
 
-TEST_F(TextFileTest, AFailedReplaceKeepsTheOldFileWhole) {
-    WriteBytes("Vantrel.dat", "old;\r\n");
+TEST_F(TextFileTest, AFileThatCannotBeSwappedIsWrittenInPlace) {
+    // Another program holding the file open without delete sharing: the swap always fails.
+    WriteBytes("Vantrel.dat", "a much longer old value;\r\n");
+    fake::Platform().replaceFailures = 1000;
+    const std::string values[] = {"new"};
+    EXPECT_EQ(WriteLines(values, "Vantrel.dat", ";", 1), 5u);
+    EXPECT_EQ(ReadBytes("Vantrel.dat"), "new;\r\n");
+    EXPECT_FALSE(std::filesystem::exists("Vantrel.dat.tmp"));
+    EXPECT_EQ(fake::Platform().sleepCalls, 1);  // the open of the new file only: no wait
+}
+
+TEST_F(TextFileTest, AFileThatCanBeNeitherSwappedNorOverwrittenIsLeftAsItIs) {
+    // A folder in the file's place cannot be opened for writing either.
+    std::filesystem::create_directory("Vantrel.dat");
     fake::Platform().replaceFailures = 1000;
     const std::string values[] = {"new"};
     EXPECT_EQ(WriteLines(values, "Vantrel.dat", ";", 1), 0u);
-    EXPECT_EQ(ReadBytes("Vantrel.dat"), "old;\r\n");
+    EXPECT_TRUE(std::filesystem::is_directory("Vantrel.dat"));
     EXPECT_FALSE(std::filesystem::exists("Vantrel.dat.tmp"));
-    EXPECT_EQ(fake::Platform().sleepCalls, 1 + 100);  // the open, then every failed swap
+    EXPECT_EQ(fake::Platform().sleepCalls, 1 + 100);  // the open, then every failed round
+    EXPECT_TRUE(fake::Platform().messages.empty());
 }
 
 TEST_F(TextFileTest, AReplaceThatWorksOnARetryWritesTheNewFile) {

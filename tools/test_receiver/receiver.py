@@ -1,8 +1,10 @@
 """A stand-in for the customer's server in the end-to-end tests: listens on 127.0.0.1:80
-(inside the test run's own network namespace), records each raw request, and answers the
-way a test asks: normally, with a 500, by closing at once, or not at all."""
+(inside the test run's own network namespace), or on port 443 over TLS, records each raw
+request, and answers the way a test asks: normally, with an error status, with a redirect,
+by closing at once, or not at all."""
 
 import socket
+import ssl
 import struct
 import threading
 import time
@@ -33,22 +35,44 @@ class Request:
         return self.raw.split(b"\r\n\r\n", 1)[1]
 
 
-class Receiver:
-    """mode: "answer" (200 OK), "error" (500), "close" (read, then close without an
-    answer), "reset" (close with a reset as soon as the connection is accepted),
-    "stall" (read and never answer until the test ends), "deaf" (accept and never read),
-    "garbage" (answer bytes that are not HTTP), "slow" (answer one byte every 200 ms)."""
+ANSWERS = {
+    "answer": b"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 2\r\n\r\nOK",
+    "error": b"HTTP/1.0 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n",
+    "notfound": b"HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n",
+    "bare": b"HTTP/1.0 503\r\nContent-Length: 0\r\n\r\n",
+    "redirect": b"HTTP/1.0 302 Found\r\nLocation: /krn/stored.asp\r\nContent-Length: 0\r\n\r\n",
+}
+MODES = list(ANSWERS) + ["close", "reset", "stall", "deaf", "garbage", "slow"]
 
-    def __init__(self, mode="answer", port=80):
+
+class Receiver:
+    """mode: "answer" (200 OK), "error" (500 with its reason), "notfound" (404), "bare"
+    (503 without a reason), "redirect" (a POST gets 302 to another page, which then answers
+    200), "close" (read, then close without an answer), "reset" (close with a reset as
+    soon as the connection is accepted), "stall" (read and never answer until the test
+    ends), "deaf" (accept and never read), "garbage" (answer bytes that are not HTTP),
+    "slow" (answer one byte every 200 ms).
+
+    tls: (certificate file, key file) to serve over TLS instead of plain HTTP."""
+
+    def __init__(self, mode="answer", port=None, tls=None):
         self.mode = mode
         self.requests = []
         self._stop = threading.Event()
+        self._tls = None
+        if tls:
+            self._tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            self._tls.load_cert_chain(*tls)
         self._server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         self._server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        self._server.bind(("127.0.0.1", port))
+        self._server.bind(("127.0.0.1", port if port is not None else 443 if tls else 80))
         self._server.listen(8)
         self._server.settimeout(0.2)
         self._thread = threading.Thread(target=self._serve, daemon=True)
+
+    @property
+    def port(self):
+        return self._server.getsockname()[1]
 
     def __enter__(self):
         self._thread.start()
@@ -68,9 +92,12 @@ class Receiver:
             accepted = time.time()
             with connection:
                 try:
+                    if self._tls:
+                        connection.settimeout(10)
+                        connection = self._tls.wrap_socket(connection, server_side=True)
                     self._handle(connection, accepted)
                 except OSError:
-                    pass  # the client went away mid-answer: that is its business
+                    pass  # the client went away mid-answer, or refused the certificate: its business
 
     def _handle(self, connection, accepted):
         if self.mode == "reset":
@@ -80,11 +107,12 @@ class Receiver:
             self._stop.wait(120)
             return
         raw = self._read_request(connection)
-        self.requests.append(Request(raw, accepted=accepted))
-        if self.mode == "answer":
-            connection.sendall(b"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 2\r\n\r\nOK")
-        elif self.mode == "error":
-            connection.sendall(b"HTTP/1.0 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n")
+        request = Request(raw, accepted=accepted)
+        self.requests.append(request)
+        if self.mode == "redirect" and not request.request_line.startswith("POST "):
+            connection.sendall(ANSWERS["answer"])
+        elif self.mode in ANSWERS:
+            connection.sendall(ANSWERS[self.mode])
         elif self.mode == "stall":
             self._stop.wait(120)
         elif self.mode == "garbage":
@@ -122,15 +150,18 @@ def main():
     import sys
 
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--mode", default="answer", choices=["answer", "error", "close", "reset", "stall", "deaf", "garbage", "slow"])
-    parser.add_argument("--port", type=int, default=80)
+    parser.add_argument("--mode", default="answer", choices=MODES)
+    parser.add_argument("--port", type=int)
+    parser.add_argument("--cert", help="serve over TLS with this certificate (PEM); needs --key")
+    parser.add_argument("--key", help="the certificate's private key (PEM)")
     parser.add_argument("--save", help="append each raw request to this file")
     options = parser.parse_args()
     stop = threading.Event()
     signal.signal(signal.SIGTERM, lambda *_: stop.set())
     signal.signal(signal.SIGINT, lambda *_: stop.set())
-    with Receiver(options.mode, options.port) as receiver:
-        print(f"receiver: listening on 127.0.0.1:{options.port}", flush=True)
+    tls = (options.cert, options.key) if options.cert else None
+    with Receiver(options.mode, options.port, tls) as receiver:
+        print(f"receiver: listening on 127.0.0.1:{receiver.port}", flush=True)
         shown = 0
         while not stop.wait(0.2):
             for request in receiver.requests[shown:]:

@@ -49,7 +49,7 @@ struct State {
     // Posts made, and the answer the next post gets. A post's `beforeSend` adds the event
     // "send" when the outcome lets the request go out.
     std::vector<platform::FormPost> posts;
-    platform::PostResult postResult;
+    platform::PostResult postResult{platform::PostResult::Outcome::kAnswered, "", 200, "OK"};
     bool postFailsBeforeSend = false;
 
     struct ShellRequest {

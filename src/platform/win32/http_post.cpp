@@ -42,9 +42,30 @@ std::string ErrorDescription(DWORD code) {
     return description;
 }
 
+PostResult InternetError(DWORD code) {
+    return {PostResult::Outcome::kInternetError, code ? ErrorDescription(code) : std::string(), 0, std::string()};
+}
+
 PostResult InternetError() {
-    const DWORD code = GetLastError();
-    return {PostResult::Outcome::kInternetError, code ? ErrorDescription(code) : std::string()};
+    return InternetError(GetLastError());
+}
+
+// The final status line of the answer. Wine's WinINet reports a send as done when the
+// server closed the connection without answering; Windows fails the send with
+// ERROR_HTTP_INVALID_SERVER_RESPONSE there, so that is what a missing status becomes.
+PostResult ReadAnswer(HINTERNET request) {
+    DWORD code = 0;
+    DWORD size = sizeof code;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr) || code == 0) {
+        return InternetError(ERROR_HTTP_INVALID_SERVER_RESPONSE);
+    }
+    PostResult answer{PostResult::Outcome::kAnswered, std::string(), static_cast<int>(code), std::string()};
+    char reason[256] = {};
+    DWORD reasonSize = sizeof reason;
+    if (HttpQueryInfoA(request, HTTP_QUERY_STATUS_TEXT, reason, &reasonSize, nullptr)) {
+        answer.statusText.assign(reason, reasonSize);
+    }
+    return answer;
 }
 
 }  // namespace
@@ -53,7 +74,8 @@ PostResult PostForm(const FormPost& post, const std::function<void()>& beforeSen
     InternetHandle session(InternetOpenA(post.userAgent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session) return InternetError();
 
-    InternetHandle connection(InternetConnectA(session, post.host.c_str(), INTERNET_DEFAULT_HTTP_PORT, nullptr, nullptr,
+    const INTERNET_PORT port = post.secure ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT;
+    InternetHandle connection(InternetConnectA(session, post.host.c_str(), port, nullptr, nullptr,
                                                INTERNET_SERVICE_HTTP, INTERNET_FLAG_NO_CACHE_WRITE, 1));
     if (!connection) return InternetError();
     // Set on the connection: the request copies them from there (Wine ignores them on the
@@ -64,8 +86,11 @@ PostResult PostForm(const FormPost& post, const std::function<void()>& beforeSen
         InternetSetOptionA(connection, option, &timeout, sizeof timeout);
     }
 
-    InternetHandle request(HttpOpenRequestA(connection, "POST", post.objectName.c_str(), "HTTP/1.0", nullptr, nullptr,
-                                            INTERNET_FLAG_EXISTING_CONNECT, 1));
+    // Over TLS the system checks the certificate as it does for any browser: no check is
+    // switched off, so an untrusted or mismatched certificate fails the send.
+    const DWORD requestFlags = INTERNET_FLAG_EXISTING_CONNECT | (post.secure ? INTERNET_FLAG_SECURE : 0);
+    InternetHandle request(
+        HttpOpenRequestA(connection, "POST", post.objectName.c_str(), "HTTP/1.0", nullptr, nullptr, requestFlags, 1));
     if (!request) return InternetError();
     if (!HttpAddRequestHeadersA(request, post.headerLine.c_str(), static_cast<DWORD>(-1),
                                 HTTP_ADDREQ_FLAG_ADD_IF_NEW)) {
@@ -78,9 +103,9 @@ PostResult PostForm(const FormPost& post, const std::function<void()>& beforeSen
         // A failure that carries an error code is an internet error; one without is the
         // send merely saying it failed.
         if (GetLastError() != 0) return InternetError();
-        return {PostResult::Outcome::kSendFailed, std::string()};
+        return {PostResult::Outcome::kSendFailed, std::string(), 0, std::string()};
     }
-    return {PostResult::Outcome::kSent, std::string()};
+    return ReadAnswer(request);
 }
 
 }  // namespace platform

@@ -1,0 +1,9 @@
+#include "import/server_address.h"
+
+#include "support/text.h"
+
+ServerAddress SplitServer(const std::string& serverText) {
+    const std::string tls = "https://";
+    if (serverText.compare(0, tls.size(), tls) == 0) return {serverText.substr(tls.size()), true};
+    return {text::RemoveAll(serverText, "http://"), false};
+}
