@@ -17,7 +17,7 @@
 
 #include "fuzz_support.h"
 #include "import/quote_line_buffer.h"
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/state.h"
 
 namespace {
 

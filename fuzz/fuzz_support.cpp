@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/state.h"
 
 namespace fuzz {
 namespace {

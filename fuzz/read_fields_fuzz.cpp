@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/state.h"
 #include "support/text_file.h"
 
 namespace {

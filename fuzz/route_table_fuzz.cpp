@@ -12,7 +12,7 @@
 #include "config/builtin_routes.h"
 #include "config/route_table.h"
 #include "fuzz_support.h"
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/state.h"
 #include "support/text.h"
 #include "support/text_file.h"
 

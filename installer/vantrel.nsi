@@ -1,12 +1,9 @@
 ; VantrelSetup.exe: the per-user installer of Vantrel.exe.
 ;
-;   makensis -DVANTREL_EXE=<path of Vantrel.exe> -DVERSION=2.101020 -DOUTFILE=<setup path> installer/vantrel.nsi
+;   makensis -DVANTREL_EXE=<path of Vantrel.exe> -DOUTFILE=<setup path> installer/vantrel.nsi
 ;
-; (/D instead of -D with makensis on Windows.)
-;
-; scripts/installer.sh passes these. VERSION is the program's version text (kVersionText in
-; src/app/import_app.h): a major number, a dot and three two-digit numbers, 2.101020 being
-; 2.10.10.20 where Windows wants four numbers.
+; (/D instead of -D with makensis on Windows.) scripts/installer.sh passes these. The version
+; comes from res/version.h, where the program's version is written once.
 ;
 ; Vantrel keeps its settings and logs in its own folder, so it goes where the agent can
 ; write without elevation: %LOCALAPPDATA%\Programs\Vantrel, registered for this user only.
@@ -24,29 +21,16 @@ Target amd64-unicode
 !ifndef VANTREL_EXE
     !error "define VANTREL_EXE, the path of the Vantrel.exe to install"
 !endif
-!ifndef VERSION
-    !error "define VERSION, the program's version text (such as 2.101020)"
-!endif
 !ifndef OUTFILE
     !error "define OUTFILE, the path of the installer to write (build/windows/VantrelSetup.exe)"
 !endif
 
-; 2.101020 -> 2.10.10.20 for the version resource. The six digits get a leading 1 first, so
-; that !define /math never reads them as an octal number (2.090108 -> 2.9.1.8).
-!searchparse "${VERSION}" "" VERSION_MAJOR "." VERSION_REST
-!define /math VERSION_DIGITS 1${VERSION_REST} + 0
-!if ${VERSION_DIGITS} < 1000000
-    !error "VERSION ${VERSION} is not <major>.<six digits>"
-!endif
-!if ${VERSION_DIGITS} > 1999999
-    !error "VERSION ${VERSION} is not <major>.<six digits>"
-!endif
-!define /math VERSION_A0 ${VERSION_DIGITS} / 10000
-!define /math VERSION_A ${VERSION_A0} % 100
-!define /math VERSION_B0 ${VERSION_DIGITS} / 100
-!define /math VERSION_B ${VERSION_B0} % 100
-!define /math VERSION_C ${VERSION_DIGITS} % 100
-!define VERSION_QUAD "${VERSION_MAJOR}.${VERSION_A}.${VERSION_B}.${VERSION_C}"
+!searchparse /file "${__FILEDIR__}/../res/version.h" '#define VANTREL_VERSION_TEXT "' VERSION '"'
+!searchparse /file "${__FILEDIR__}/../res/version.h" "#define VANTREL_VERSION_1 " VERSION_1
+!searchparse /file "${__FILEDIR__}/../res/version.h" "#define VANTREL_VERSION_2 " VERSION_2
+!searchparse /file "${__FILEDIR__}/../res/version.h" "#define VANTREL_VERSION_3 " VERSION_3
+!searchparse /file "${__FILEDIR__}/../res/version.h" "#define VANTREL_VERSION_4 " VERSION_4
+!define VERSION_QUAD "${VERSION_1}.${VERSION_2}.${VERSION_3}.${VERSION_4}"
 
 !define PRODUCT "Vantrel"
 !define PUBLISHER "Vantrel Project"

@@ -47,6 +47,9 @@ in_private_network bash -c '
     receiver=$!
     for _ in $(seq 50); do grep -q . "$DEMO_DIR/receiver.log" 2>/dev/null && break; sleep 0.1; done
     timeout 120 '"$WINE"' "$DEMO_EXE" "$DEMO_EXPORT" </dev/null >/dev/null 2>&1 || echo "(Vantrel did not end in time and was stopped)"
+    # The shell started the hand-off recorder before Vantrel ended; stopping Wine now would
+    # stop it before it wrote its line. Give it up to 30 s.
+    for _ in $(seq 300); do pgrep -f "handoff_recorder\.exe" >/dev/null || break; sleep 0.1; done
     kill $receiver; wait $receiver || true'
 
 say "Run log: $demo/vantrel.log"

@@ -6,7 +6,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 
-PACKAGES=(cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev g++-mingw-w64-x86-64 wine64 xvfb xauth python3 python3-pytest clang-format openssl ca-certificates
+PACKAGES=(cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev g++-mingw-w64-x86-64 wine64 xvfb xauth python3 python3-pytest clang-format openssl ca-certificates procps
           iproute2 imagemagick libcpp-httplib-dev libsqlite3-dev pkg-config nsis)
 
 say() { printf '\n== %s\n' "$*"; }

@@ -11,6 +11,7 @@
 #include "support/run_log.h"
 #include "support/text.h"
 #include "support/text_file.h"
+#include "support/tove_folder.h"
 #include "ui/main_dialog.h"
 
 namespace {
@@ -62,7 +63,7 @@ bool ImportApp::InitInstance() {
     // read the file this check found, not post an empty quote.
     std::string importFilePath = exportFilePath;
     if (!exportFilePath.empty() && !FileExists(exportFilePath)) {
-        importFilePath = "c:\\program files\\tove\\" + exportFilePath;
+        importFilePath = std::string(kToveFolder) + "\\" + exportFilePath;
         if (!FileExists(importFilePath)) {
             platform::ShowMessage("The passed file " + exportFilePath + " could not be found!! Aborting...");
             return false;

@@ -4,9 +4,10 @@
 #pragma once
 
 #include "platform/application.h"
+#include "version.h"
 
 // The version text shown in both windows' version labels and sent with every import.
-inline const char kVersionText[] = "2.101020";
+inline const char kVersionText[] = VANTREL_VERSION_TEXT;
 
 class ImportApp : public platform::Application {
 public:

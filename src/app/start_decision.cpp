@@ -2,6 +2,7 @@
 
 #include "support/number_time_text.h"
 #include "support/text.h"
+#include "support/tove_folder.h"
 
 namespace {
 

@@ -6,9 +6,6 @@
 #include <string>
 #include <vector>
 
-// The folder that always serves as a fall-back place of the export file.
-inline const char kToveFolder[] = "c:\\Program Files\\TOVE";
-
 struct StartFacts {
     std::string programName;      // upper-cased program file name without extension
     std::string programFolder;    // upper-cased folder of the running executable

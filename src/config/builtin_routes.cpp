@@ -194,16 +194,9 @@ constexpr RouteValues kRoutes[kBuiltinRouteCount] = {
     {kLowmarsh, "FSC", "LA", "LOWMARSH HOMEOWNERS", kLowmarshLive, kUndefined, kNarrow},
 };
 
-std::string Padded(const char* value, std::size_t width) {
-    std::string padded(value);
-    if (padded.size() < width) padded.append(width - padded.size(), ' ');
-    return padded;
-}
-
 std::string RowText(const RouteValues& route) {
-    return Padded(route.company, route_row::kCompanyWidth) + Padded(route.raterCode, route_row::kRaterCodeWidth) +
-           Padded(route.state, route_row::kStateWidth) + Padded(route.productName, route_row::kProductNameWidth) +
-           Padded(route.serverUrl, route_row::kServerUrlWidth) + Padded(route.browserPath, route.browserPathWidth);
+    return route_row::Row(route.company, route.raterCode, route.state, route.productName, route.serverUrl,
+                          route.browserPath, route.browserPathWidth);
 }
 
 // ---- The site rules ------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include "config/route_row.h"
 #include "support/text.h"
 #include "support/text_file.h"
+#include "support/tove_folder.h"
 
 namespace {
 
@@ -22,7 +23,6 @@ constexpr ColumnSpec<RouteListRow> kColumns[] = {
 };
 
 constexpr char kLocalRouteFile[] = "Route.dat";
-constexpr char kToveRouteFile[] = "c:\\Program Files\\TOVE\\Route.dat";
 
 }  // namespace
 
@@ -33,7 +33,7 @@ RouteList::RouteList(std::string raterCode, std::string programName)
 
 std::string RouteList::RouteFilePath() const {
     const bool toveProduct = raterCode_ == "QQ" && text::Contains(programName_, "DAREDE");
-    return toveProduct ? kToveRouteFile : kLocalRouteFile;
+    return toveProduct ? std::string(kToveFolder) + "\\" + kLocalRouteFile : kLocalRouteFile;
 }
 
 void RouteList::Load() {

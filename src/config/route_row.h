@@ -8,7 +8,7 @@
 //   serverUrl   90-189  100
 //   browserPath 190 to the end of the row (48 or 50 wide in the built-in rows)
 //
-// Every column is blank-padded to its width.
+// Every column is blank-padded to its width. Row() writes a row, the rest reads one.
 #pragma once
 
 #include <cstddef>
@@ -22,7 +22,23 @@ constexpr std::size_t kStateAt = 25, kStateWidth = 5;
 constexpr std::size_t kProductNameAt = 30, kProductNameWidth = 60;
 constexpr std::size_t kServerUrlAt = 90, kServerUrlWidth = 100;
 constexpr std::size_t kBrowserPathAt = 190;
+constexpr std::size_t kBrowserPathWidth = 50;
 constexpr std::size_t kToTheEnd = std::string::npos;
+
+// `value` blank-padded to `width`; a longer value is kept whole.
+inline std::string Padded(std::string value, std::size_t width) {
+    if (value.size() < width) value.append(width - value.size(), ' ');
+    return value;
+}
+
+// A row from its six columns, the browser path padded to `browserPathWidth`.
+inline std::string Row(const std::string& company, const std::string& raterCode, const std::string& state,
+                       const std::string& productName, const std::string& serverUrl, const std::string& browserPath,
+                       std::size_t browserPathWidth = kBrowserPathWidth) {
+    return Padded(company, kCompanyWidth) + Padded(raterCode, kRaterCodeWidth) + Padded(state, kStateWidth) +
+           Padded(productName, kProductNameWidth) + Padded(serverUrl, kServerUrlWidth) +
+           Padded(browserPath, browserPathWidth);
+}
 
 // Up to `width` characters of `row` from position `at`: as many as the row has, and none
 // when the row ends before `at`. Rows come from files and may be cut short anywhere.

@@ -28,7 +28,6 @@ class RouteTable {
 public:
     static constexpr int kSlots = 200;
 
-    // Builds the table.
     RouteTable();
     virtual ~RouteTable() = default;
 

@@ -19,9 +19,6 @@ constexpr int kIdCancel = 2;
 class Control {
 public:
     void SetText(const std::string& text);
-    std::string Text() const;
-    void Enable(bool enabled);
-    bool IsBound() const { return dialog_ != nullptr; }
 
 private:
     friend class DataExchange;
@@ -81,7 +78,6 @@ public:
 
     void SetItemText(int controlId, const std::string& text);
     std::string ItemText(int controlId) const;
-    void EnableItem(int controlId, bool enabled);
     void FocusItem(int controlId);
     void LimitItemText(int controlId, std::size_t maxChars);
     int ItemCheck(int controlId) const;

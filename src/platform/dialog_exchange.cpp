@@ -10,14 +10,6 @@ void Control::SetText(const std::string& text) {
     if (dialog_) dialog_->SetItemText(id_, text);
 }
 
-std::string Control::Text() const {
-    return dialog_ ? dialog_->ItemText(id_) : std::string();
-}
-
-void Control::Enable(bool enabled) {
-    if (dialog_) dialog_->EnableItem(id_, enabled);
-}
-
 void DataExchange::Bind(int controlId, Control& control) {
     control.dialog_ = &dialog_;
     control.id_ = controlId;

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "config/compatibility_dialog.h"
-#include "platform/fake/fake_platform.h"
+#include "config/route_row.h"
+#include "platform/fake/state.h"
 #include "resource.h"
 #include "test_folder.h"
 #include "ui/main_dialog.h"
@@ -10,7 +11,7 @@ namespace {
 
 class AgentWindowsTest : public InTestFolder {
 protected:
-    // Runs `window` modally with `user` playing the agent; returns the events of the run.
+    // Runs `window` modally with `user` playing the agent; returns the modal result.
     int RunModal(platform::Dialog& window, std::function<void(platform::Dialog&)> user) {
         fake::Platform().onModal = std::move(user);
         return window.DoModal();
@@ -19,8 +20,7 @@ protected:
 
 std::string Row(const std::string& company, const std::string& rater, const std::string& state,
                 const std::string& product) {
-    auto pad = [](std::string v, std::size_t w) { return v.append(w - v.size(), ' '); };
-    return pad(company, 20) + pad(rater, 5) + pad(state, 5) + pad(product, 60) + "http://a.example";
+    return route_row::Row(company, rater, state, product, "http://a.example", "UNDEFINED");
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include "config/import_settings.h"
 #include "config/route_table.h"
 #include "import/quote_line_buffer.h"
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/state.h"
 #include "test_folder.h"
 
 namespace {

@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/state.h"
+#include "support/tove_folder.h"
 #include "test_folder.h"
 
 namespace {
@@ -114,9 +115,9 @@ TEST_F(StartUpTest, TheMainWindowsImportCommandOnlyShowsAMessage) {
 
 TEST_F(StartUpTest, AFileFoundOnlyInTheFallBackFolderIsImportedFromThere) {
     Configure("QUO");
-    const std::string fallBack = "c:\\program files\\tove\\Q.TXT";
+    const std::string fallBack = std::string(kToveFolder) + "\\Q.TXT";
 #ifdef _WIN32
-    std::filesystem::create_directories("c:\\program files\\tove");
+    std::filesystem::create_directories(kToveFolder);
 #endif
     // Elsewhere this is a plain file of that name, which is what the program looks for.
     WriteBytes(fallBack, "LINE ONE\n");

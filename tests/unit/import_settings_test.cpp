@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/state.h"
 #include "test_folder.h"
 
 using ImportSettingsTest = InTestFolder;

@@ -4,7 +4,7 @@
 
 #include <climits>
 
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/state.h"
 
 TEST(IntToText, WritesPlainDecimal) {
     EXPECT_EQ(IntToText(0), "0");

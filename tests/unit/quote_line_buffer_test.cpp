@@ -9,7 +9,7 @@
 #include <memory>
 #include <random>
 
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/state.h"
 #include "test_folder.h"
 
 namespace {

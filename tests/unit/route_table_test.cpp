@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "config/builtin_routes.h"
-#include "platform/fake/fake_platform.h"
+#include "config/route_row.h"
+#include "platform/fake/state.h"
 #include "support/text.h"
 #include "test_folder.h"
 
@@ -17,9 +18,7 @@ using text::TrimRight;
 
 // A route row as "PRoute.dat" carries it: every column blank-padded, the path to 50.
 std::string RouteRow(const std::string& product, const std::string& server, const std::string& path = "C:\\X") {
-    auto pad = [](std::string value, std::size_t width) { return value.append(width - value.size(), ' '); };
-    return pad("Northgate Extra Corp", 20) + pad("ITC", 5) + pad("OH", 5) + pad(product, 60) + pad(server, 100) +
-           pad(path, 50);
+    return route_row::Row("Northgate Extra Corp", "ITC", "OH", product, server, path);
 }
 
 bool IsExampleAddress(const std::string& url) {

@@ -3,22 +3,17 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "config/route_row.h"
 #include "import/status_dialog.h"
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/state.h"
 #include "platform/shell.h"
 #include "test_folder.h"
 
 namespace {
 
-std::string Padded(std::string value, std::size_t width) {
-    value.resize(width, ' ');
-    return value;
-}
-
 // A route row in the fixed-width layout.
 std::string RouteRow(const std::string& product, const std::string& server, const std::string& browserPath) {
-    return Padded("TEST MUTUAL", 20) + Padded("QQ", 5) + Padded("IL", 5) + Padded(product, 60) + Padded(server, 100) +
-           Padded(browserPath, 50);
+    return route_row::Row("TEST MUTUAL", "QQ", "IL", product, server, browserPath);
 }
 
 class RunImportTest : public InTestFolder {

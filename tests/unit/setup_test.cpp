@@ -4,7 +4,7 @@
 #include "config/rater_choice.h"
 #include "config/setup_check.h"
 #include "config/setup_dialog.h"
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/state.h"
 #include "resource.h"
 #include "test_folder.h"
 

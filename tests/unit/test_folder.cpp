@@ -4,7 +4,7 @@
 #include <iterator>
 #include <random>
 
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/state.h"
 
 void InTestFolder::SetUp() {
     fake::Reset();

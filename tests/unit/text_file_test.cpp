@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/state.h"
 #include "test_folder.h"
 
 namespace {

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/dialog.h"
+#include "platform/win32/window_class.h"
 
 namespace platform {
 
@@ -48,11 +49,6 @@ struct DialogHost {
         DrawIcon(dc, left, top, icon);
         EndPaint(window, &paint);
         return TRUE;
-    }
-
-    static bool IsComboBox(HWND control) {
-        char name[16] = {};
-        return GetClassNameA(control, name, sizeof name) > 0 && lstrcmpiA(name, "ComboBox") == 0;
     }
 
     static bool Command(Dialog& dialog, int id, int notification) {
@@ -123,10 +119,6 @@ std::string Dialog::ItemText(int controlId) const {
     return text;
 }
 
-void Dialog::EnableItem(int controlId, bool enabled) {
-    EnableWindow(GetDlgItem(DialogHost::Window(*this), controlId), enabled ? TRUE : FALSE);
-}
-
 void Dialog::FocusItem(int controlId) {
     SetFocus(GetDlgItem(DialogHost::Window(*this), controlId));
 }
@@ -145,23 +137,25 @@ void Dialog::SetItemCheck(int controlId, int state) {
 
 void Dialog::AddListEntry(int controlId, const std::string& text) {
     HWND control = GetDlgItem(DialogHost::Window(*this), controlId);
-    SendMessageA(control, DialogHost::IsComboBox(control) ? CB_ADDSTRING : LB_ADDSTRING, 0,
+    SendMessageA(control, win32::HasClass(control, "ComboBox") ? CB_ADDSTRING : LB_ADDSTRING, 0,
                  reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void Dialog::ClearListEntries(int controlId) {
     HWND control = GetDlgItem(DialogHost::Window(*this), controlId);
-    SendMessageA(control, DialogHost::IsComboBox(control) ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
+    SendMessageA(control, win32::HasClass(control, "ComboBox") ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
 }
 
 int Dialog::ListSelection(int controlId) const {
     HWND control = GetDlgItem(DialogHost::Window(*this), controlId);
-    return static_cast<int>(SendMessageA(control, DialogHost::IsComboBox(control) ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
+    return static_cast<int>(
+        SendMessageA(control, win32::HasClass(control, "ComboBox") ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
 }
 
 void Dialog::SetListSelection(int controlId, int index) {
     HWND control = GetDlgItem(DialogHost::Window(*this), controlId);
-    SendMessageA(control, DialogHost::IsComboBox(control) ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(control, win32::HasClass(control, "ComboBox") ? CB_SETCURSEL : LB_SETCURSEL,
+                 static_cast<WPARAM>(index), 0);
 }
 
 bool Dialog::AppendSystemMenuCommand(int commandId, const std::string& text) {

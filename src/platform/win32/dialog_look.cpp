@@ -5,19 +5,17 @@
 #include <commctrl.h>
 
 #include "platform/dialog_look.h"
+#include "platform/win32/window_class.h"
 
 namespace platform {
 namespace {
+
+using win32::HasClass;
 
 constexpr UINT_PTR kColourSubclassId = 1;
 COLORREF backgroundColour = RGB(255, 255, 255);
 HBRUSH backgroundBrush = nullptr;
 HHOOK creationHook = nullptr;
-
-bool HasClass(HWND window, const char* className) {
-    char name[32] = {};
-    return GetClassNameA(window, name, sizeof name) > 0 && lstrcmpiA(name, className) == 0;
-}
 
 LRESULT CALLBACK ColourSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
     switch (message) {

@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include "platform/clock.h"
 #include "platform/process.h"
 #include "platform/win32/command_line.h"
 
@@ -66,12 +65,6 @@ std::string ResourceString(int stringId) {
     char text[512] = {};
     const int length = LoadStringA(GetModuleHandleA(nullptr), static_cast<UINT>(stringId), text, sizeof text);
     return std::string(text, length > 0 ? length : 0);
-}
-
-ClockReading LocalTime() {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
 }  // namespace platform

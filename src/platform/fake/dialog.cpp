@@ -3,14 +3,13 @@
 #include <vector>
 
 #include "platform/dialog.h"
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/state.h"
 
 namespace platform {
 
 namespace {
 struct FakeControl {
     std::string text;
-    bool enabled = true;
     std::size_t limit = std::string::npos;
     int check = 0;
     std::vector<std::string> entries;
@@ -117,10 +116,6 @@ std::string Dialog::ItemText(int controlId) const {
     return fake::ControlText(*this, controlId);
 }
 
-void Dialog::EnableItem(int controlId, bool enabled) {
-    if (FakeControl* control = DialogHost::Control(*this, controlId)) control->enabled = enabled;
-}
-
 void Dialog::FocusItem(int controlId) {
     if (FakeWindow* window = DialogHost::Window(*this)) window->focus = controlId;
 }
@@ -178,13 +173,6 @@ std::string ControlText(const platform::Dialog& dialog, int controlId) {
     if (!window) return std::string();
     auto control = window->controls.find(controlId);
     return control == window->controls.end() ? std::string() : control->second.text;
-}
-
-bool ControlEnabled(const platform::Dialog& dialog, int controlId) {
-    const platform::FakeWindow* window = platform::DialogHost::Window(dialog);
-    if (!window) return false;
-    auto control = window->controls.find(controlId);
-    return control == window->controls.end() || control->second.enabled;
 }
 
 void SendCommand(platform::Dialog& dialog, int commandId) {

@@ -1,24 +1,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/clock.h"
-#include "platform/dialog_look.h"
-#include "platform/fake/fake_platform.h"
-#include "platform/message_box.h"
 #include "platform/process.h"
 
-namespace fake {
-
-State& Platform() {
-    static State state;
-    return state;
-}
-
-void Reset() {
-    Platform() = State();
-}
-
-}  // namespace fake
+#include "platform/fake/state.h"
 
 namespace platform {
 
@@ -76,29 +61,6 @@ std::string ResourceString(int stringId) {
     const auto& strings = fake::Platform().resourceStrings;
     auto found = strings.find(stringId);
     return found == strings.end() ? std::string() : found->second;
-}
-
-ClockReading LocalTime() {
-    auto& queued = fake::Platform().queuedReadings;
-    if (queued.empty()) return fake::Platform().clock;
-    const ClockReading reading = queued.front();
-    queued.pop_front();
-    return reading;
-}
-
-void ShowMessage(const std::string& text) {
-    fake::Platform().messages.push_back(text);
-    fake::Platform().events.push_back("message " + text);
-}
-
-void SetDialogColours(int red, int green, int blue) {
-    fake::Platform().dialogColourRed = red;
-    fake::Platform().dialogColourGreen = green;
-    fake::Platform().dialogColourBlue = blue;
-}
-
-void EnableControls3d() {
-    fake::Platform().controls3d = true;
 }
 
 }  // namespace platform

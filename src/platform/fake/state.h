@@ -68,9 +68,8 @@ State& Platform();
 // Back to a fresh state (every test starts with one).
 void Reset();
 
-// The text a control of a live dialog holds, and whether it is enabled.
+// The text a control of a live dialog holds.
 std::string ControlText(const platform::Dialog& dialog, int controlId);
-bool ControlEnabled(const platform::Dialog& dialog, int controlId);
 
 // Acts as the user would on a modal dialog: a button or menu command, a system-menu
 // command, typing into an edit (cut at the edit's limit, as the edit refuses the rest).

@@ -1,0 +1,15 @@
+#include "platform/clock.h"
+
+#include "platform/fake/state.h"
+
+namespace platform {
+
+ClockReading LocalTime() {
+    auto& queued = fake::Platform().queuedReadings;
+    if (queued.empty()) return fake::Platform().clock;
+    const ClockReading reading = queued.front();
+    queued.pop_front();
+    return reading;
+}
+
+}  // namespace platform
