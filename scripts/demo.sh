@@ -26,11 +26,10 @@ printf '%s;\r\n' "" "" "krn/import.asp" "krn/start.asp" "Demo Agency" "" "" "N" 
 {
     printf 'LIVE;\r\n'
     for _ in $(seq 2 92); do printf ';\r\n'; done
-    printf '%-20s%-5s%-5s%-60s%-100s%-50s;\r\n' "DEMO MUTUAL" "FSC" "IL" "DEMO AUTO" "http://127.0.0.1" "UNDEFINED"
+    route_row "DEMO MUTUAL" "FSC" "IL" "DEMO AUTO" "http://127.0.0.1" "UNDEFINED"
 } >"$demo/PRoute.dat"
 # The old route list, shown by the Compatibility window.
-printf '%-20s%-5s%-5s%-60s%-100s%-50s;\r\n' "DEMO MUTUAL" "FSC" "IL" "DEMO AUTO" "http://127.0.0.1" "UNDEFINED" \
-    >"$demo/Route.dat"
+route_row "DEMO MUTUAL" "FSC" "IL" "DEMO AUTO" "http://127.0.0.1" "UNDEFINED" >"$demo/Route.dat"
 
 start_wine
 trap stop_wine EXIT

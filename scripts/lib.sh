@@ -3,13 +3,20 @@
 # shellcheck shell=bash
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-WINE=/usr/lib/wine/wine64
-WINESERVER=/usr/lib/wine/wineserver64
+# Wine's own programs, named here once: exported, so the Python harnesses run by these
+# scripts use the same ones.
+export WINE=/usr/lib/wine/wine64
+export WINESERVER=/usr/lib/wine/wineserver64
 
 PACKAGES=(cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev g++-mingw-w64-x86-64 wine64 xvfb xauth python3 python3-pytest clang-format openssl ca-certificates procps
           iproute2 imagemagick libcpp-httplib-dev libsqlite3-dev pkg-config nsis)
 
 say() { printf '\n== %s\n' "$*"; }
+
+# One fixed-width route row and its ";" CR LF, as "PRoute.dat" and "Route.dat" hold it:
+#   route_row COMPANY RATER STATE PRODUCT SERVER BROWSER_PATH
+# blank-padded to 20, 5, 5, 60, 100 and 50 characters.
+route_row() { printf '%-20s%-5s%-5s%-60s%-100s%-50s;\r\n' "$@"; }
 
 # Installs the Debian packages that are not there yet (apt-get update first).
 ensure_packages() {

@@ -7,8 +7,10 @@
 #   about-box.png             Help > About
 #   status-window.png         the import status window while the post waits on a server that
 #                             never answers (a local receiver in a network namespace of its own)
-# The UI driver opens the windows and writes a mark when a window is ready; this script then
-# takes the picture and crops it to that window. Ends by itself and leaves nothing running.
+# and the same again at 144 DPI (a 150 % display) as <name>-144dpi.png. The UI driver opens the
+# windows, dumps their controls and writes a mark when a window is ready; this script then
+# takes the picture and crops it to that window, and fails when a control reaches past the
+# edge of its window. Ends by itself and leaves nothing running.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 cd "$ROOT"
@@ -150,9 +152,9 @@ take_shot() {
     sleep 0.3  # let the window finish painting
     geometry=$(python3 "$work/find_window.py" "$2") || return 1
     import -window root "$work/$1.png" || return 1
-    convert "$work/$1.png" -crop "$geometry" +repage -strip -define png:exclude-chunks=date,time "docs/$1.png" ||
-        return 1
-    echo "docs/$1.png: $2 ($geometry)"
+    convert "$work/$1.png" -crop "$geometry" +repage -strip -define png:exclude-chunks=date,time \
+        "docs/$1$shot_suffix.png" || return 1
+    echo "docs/$1$shot_suffix.png: $2 ($geometry)"
 }
 
 # shoot NAME SECONDS ARGUMENTS SCRIPT SHOT... runs Vantrel.exe with ARGUMENTS under the UI
@@ -166,7 +168,7 @@ shoot() {
     printf '%s' 'C:\Vantrel\Vantrel.exe'"${arguments:+ $arguments}" >"$shots/$name.cmdline"
     printf '%s' "$script" >"$shots/$name.script"
     rm -f "$records"
-    timeout $((seconds + 60)) "$WINE" explorer /desktop=shot,800x600 'C:\shots\ui_driver.exe' \
+    timeout $((seconds + 60)) "$WINE" explorer /desktop=shot,1000x740 'C:\shots\ui_driver.exe' \
         --out "C:\\shots\\$name.records" --timeout "$seconds" --script "C:\\shots\\$name.script" \
         --cmdline "C:\\shots\\$name.cmdline" </dev/null >/dev/null 2>&1 &
     local run=$!
@@ -187,46 +189,81 @@ shoot() {
     done
     wait "$run" || true
     grep '^\(UNEXPECTED\|ERROR\|MSGBOX\)' "$records" | sed 's/^/   driver: /' || true
+    python3 "$work/check_fit.py" "$records" || status=1
     return $status
 }
 tab=$'\t'
 export -f shoot take_shot
-export WINE ROOT work shots tab
+export WINE ROOT work shots tab shot_suffix
 
+# Fails when a visible control of a dumped window reaches past the window's client area: at a
+# larger display scale that is where a layout would clip.
+cat >"$work/check_fit.py" <<'EOF'
+import sys
+
+window, size, clipped = None, None, []
+for fields in (line.rstrip("\n").split("\t") for line in open(sys.argv[1], encoding="latin-1")):
+    if fields[0] == "WINDOW":
+        window, size = fields[1], [int(n) for n in fields[4].split("x")]
+    elif fields[0] == "CONTROL" and size and fields[6] == "1":
+        x, y, w, h = (int(n) for n in fields[7].split(","))
+        if x < 0 or y < 0 or x + w > size[0] or y + h > size[1]:
+            clipped.append(f"{window}: control {fields[1]} at {fields[7]} outside {fields[4]}")
+print("\n".join("!! " + line for line in clipped) or f"   every control inside its window ({sys.argv[1]})")
+sys.exit(1 if clipped else 0)
+EOF
+
+# set_dpi DPI: the display scale that the Wine programs started from now on get, as Windows
+# gives it to a program on a display of that scale (96 is 100 %, 144 is 150 %).
+set_dpi() {
+    timeout 60 "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+        </dev/null >/dev/null 2>&1
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    "$WINESERVER" -w >/dev/null 2>&1 || true
+    shot_dpi=$1
+}
+
+# One picture of each window at the current scale, named with $shot_suffix. (The driver
+# scripts below are quoted texts: their lines start at the margin.)
+shoot_every_window() {
 # Vantrel keeps its main window when a dialog it opened closes, and the driver acts on each
 # window once, so these three runs end by the driver's time limit, which then stops Vantrel.
-say "Main window and About box"
+say "$shot_dpi DPI: Main window and About box"
 shoot about 25 "" "window Comparative Rater Import Utility
 command 32773
 window About Vantrel
+dump
 mark about-box
 sleep 1500
 click 1
 sleep 1000
+dump
 mark main-window
 sleep 1500
 " "about-box=About Vantrel" "main-window=Comparative Rater Import Utility"
 # The main window is taken after the About box closed: that is when Wine shows it active.
 
-say "Setup window"
+say "$shot_dpi DPI: Setup window"
 shoot setup 20 "" "window Comparative Rater Import Utility
 command 32772
 window Import Setup
+dump
 mark setup-window
 sleep 1500
 click 2
 " "setup-window=Import Setup"
 
-say "Compatibility window"
+say "$shot_dpi DPI: Compatibility window"
 shoot compatibility 20 "" "window Comparative Rater Import Utility
 command 32774
 window Import Current Compatibility - SECURED ROUTES
+dump
 mark compatibility-window
 sleep 1500
 click 1
 " "compatibility-window=Import Current Compatibility - SECURED ROUTES"
 
-say "Import status window (the receiver never answers; the post gives up after 30 s)"
+say "$shot_dpi DPI: Import status window (the receiver never answers; the post gives up after 30 s)"
 # shellcheck disable=SC2016  # expanded by the inner shell
 in_private_network bash -c '
     /usr/bin/python3 "$ROOT/tools/test_receiver/receiver.py" --mode stall >"$work/receiver.out" 2>&1 &
@@ -240,11 +277,22 @@ mark status-window
 sleep 1500
 " "status-window=Comparative Rater Import Utility"'
 grep -q "^CONTROL${tab}1004${tab}Static${tab}Sending Data to 127.0.0.1${tab}" "$shots/status.records" ||
-    { echo "!! the status window did not show \"Sending Data to 127.0.0.1\" when it was taken"; exit 1; }
-grep -q '^EXIT' "$shots/status.records" || { echo "!! the import run did not end by itself"; exit 1; }
+    { echo "!! the status window did not show \"Sending Data to 127.0.0.1\" when it was taken"; return 1; }
+grep -q '^EXIT' "$shots/status.records" || { echo "!! the import run did not end by itself"; return 1; }
+
+}
+
+set_dpi 96
+shot_suffix=""
+shoot_every_window
+set_dpi 144
+shot_suffix="-144dpi"
+shoot_every_window
 
 say "Pictures"
 for picture in main-window setup-window compatibility-window about-box status-window; do
-    printf '%-28s %6d bytes\n' "docs/$picture.png" "$(stat -c %s "docs/$picture.png")"
+    for suffix in "" -144dpi; do
+        printf '%-36s %s pixels\n' "docs/$picture$suffix.png" "$(identify -format '%wx%h' "docs/$picture$suffix.png")"
+    done
 done
 say "Done in $(( $(date +%s) - started )) s"

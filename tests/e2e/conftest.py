@@ -7,8 +7,9 @@ from pathlib import Path
 
 import pytest
 
-# The stand-in for the customer's server lives with the other test tools.
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools" / "test_receiver"))
+# The stand-in for the customer's server and the route-row writer live with the other tools.
+TOOLS = Path(__file__).resolve().parents[2] / "tools"
+sys.path[:0] = [str(TOOLS / "test_receiver"), str(TOOLS / "pylib")]
 
 from harness import BUILD, WINE, ProgramFolder
 
@@ -16,7 +17,7 @@ from harness import BUILD, WINE, ProgramFolder
 @pytest.fixture(scope="session")
 def prefix():
     """The Wine prefix and display that scripts/test.sh prepared for this run."""
-    if not os.environ.get("WINEPREFIX") or not os.environ.get("DISPLAY"):
+    if not all(os.environ.get(name) for name in ("WINE", "WINEPREFIX", "DISPLAY")):
         pytest.fail("run the end-to-end tests through scripts/test.sh (it prepares Wine and a display)")
     for tool in ("Vantrel.exe", "ui_driver.exe", "handoff_recorder.exe", "file_locker.exe"):
         if not (BUILD / tool).exists():

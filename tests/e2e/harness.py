@@ -7,7 +7,9 @@ import subprocess
 from dataclasses import dataclass, field
 from pathlib import Path
 
-WINE = "/usr/lib/wine/wine64"
+from route_row import route_row
+
+WINE = os.environ.get("WINE", "")  # set by scripts/lib.sh, which names Wine's programs
 BUILD = Path(os.environ.get("VANTREL_BUILD", Path(__file__).resolve().parents[2] / "build" / "windows"))
 
 
@@ -154,8 +156,7 @@ class ProgramFolder:
 
     def route(self, product, server="http://127.0.0.1", browser_path="UNDEFINED", site_mode="LIVE"):
         """Writes "PRoute.dat" whose value 93 is an extra route row for `product`."""
-        row = ("E2E MUTUAL".ljust(20) + "QQ".ljust(5) + "IL".ljust(5) + product.ljust(60) + server.ljust(100)
-               + browser_path.ljust(50))
+        row = route_row("E2E MUTUAL", "QQ", "IL", product, server, browser_path)
         values = [site_mode] + [""] * 91 + [row]
         self.write("PRoute.dat", "".join(value + ";\r\n" for value in values))
 

@@ -25,9 +25,9 @@ needs_setup = pytest.mark.skipif(
 
 
 def version_text():
-    """The program's version text, kVersionText in src/app/import_app.h."""
-    source = (ROOT / "src" / "app" / "import_app.h").read_text()
-    return re.search(r'kVersionText\[\]\s*=\s*"([^"]+)"', source).group(1)
+    """The program's version text, written once in res/version.h."""
+    source = (ROOT / "res" / "version.h").read_text()
+    return re.search(r'#define VANTREL_VERSION_TEXT "([^"]+)"', source).group(1)
 
 
 def version_numbers(text):

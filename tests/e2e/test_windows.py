@@ -3,6 +3,8 @@ About box, checked against their templates and driven as an agent would."""
 
 import pytest
 
+from route_row import route_row
+
 MAIN = "Comparative Rater Import Utility"
 SETUP = "Import Setup"
 COMPATIBILITY = "Import Current Compatibility - SECURED ROUTES"
@@ -132,13 +134,13 @@ command 32771
     assert run.messages == []
 
 
-def route_row(rater, state, product):
-    return ("HARBORLINE MUTUAL".ljust(20) + rater.ljust(5) + state.ljust(5) + product.ljust(60)
-            + "http://quotes.harborline.example".ljust(100) + "UNDEFINED")
+def harborline_row(rater, state, product):
+    return route_row("HARBORLINE MUTUAL", rater, state, product, "http://quotes.harborline.example")
 
 
 def test_the_compatibility_window_lists_route_rows_sorted(program):
-    rows = [route_row("QQ", "OH", "HOMEOWNERS"), route_row("AAR", "IL", "AUTO SELECT"), route_row("ITC", "WI", "AUTO")]
+    rows = [harborline_row("QQ", "OH", "HOMEOWNERS"), harborline_row("AAR", "IL", "AUTO SELECT"),
+            harborline_row("ITC", "WI", "AUTO")]
     program.write("Route.dat", "".join(row + ";\r\n" for row in rows))
     run = program.run("", f"window {MAIN}|1000\ncommand 32774\nwindow {COMPATIBILITY}\ndump\nclick 1\n"
                           f"return {MAIN}|1000\nclick 2\n", timeout=30)

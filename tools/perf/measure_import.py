@@ -14,10 +14,11 @@ import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
-sys.path.insert(0, str(ROOT / "tools" / "test_receiver"))
+sys.path[:0] = [str(ROOT / "tools" / "test_receiver"), str(ROOT / "tools" / "pylib")]
 from receiver import Receiver  # noqa: E402
+from route_row import route_row  # noqa: E402
 
-WINE = "/usr/lib/wine/wine64"
+WINE = os.environ["WINE"]  # set by scripts/lib.sh
 BUILD = ROOT / "build" / "windows"
 PREFIX = Path(os.environ["WINEPREFIX"])
 RUNS = int(os.environ.get("PERF_RUNS", "5"))
@@ -28,9 +29,8 @@ OPENS = 7
 PRESCRIBED_MS = OPENS * 50 + 3000  # and the three-second wait before the hand-off
 
 
-def route_row(product):
-    return ("PERF MUTUAL".ljust(20) + "FSC".ljust(5) + "IL".ljust(5) + product.ljust(60) +
-            "http://127.0.0.1".ljust(100) + "UNDEFINED".ljust(50))
+def perf_row(product):
+    return route_row("PERF MUTUAL", "FSC", "IL", product, "http://127.0.0.1")
 
 
 def program_folder(name, export):
@@ -40,9 +40,9 @@ def program_folder(name, export):
     shutil.copy(BUILD / "Vantrel.exe", folder)
     values = ["", "", "krn/import.asp", "krn/start.asp", "Perf Agency", "", "", "N", "FSC", "PERF AUTO"]
     (folder / "Vantrel.dat").write_bytes("".join(v + ";\r\n" for v in values).encode())
-    proute = ["LIVE"] + [""] * 91 + [route_row("PERF AUTO")]
+    proute = ["LIVE"] + [""] * 91 + [perf_row("PERF AUTO")]
     (folder / "PRoute.dat").write_bytes("".join(v + ";\r\n" for v in proute).encode())
-    (folder / "Route.dat").write_bytes((route_row("PERF AUTO") + ";\r\n").encode())
+    (folder / "Route.dat").write_bytes((perf_row("PERF AUTO") + ";\r\n").encode())
     (folder / "QUOTE.TXT").write_bytes(export)
     return folder
 
