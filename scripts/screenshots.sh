@@ -230,6 +230,7 @@ shoot_every_window() {
 # window once, so these three runs end by the driver's time limit, which then stops Vantrel.
 say "$shot_dpi DPI: Main window and About box"
 shoot about 25 "" "window Comparative Rater Import Utility
+dump
 command 32773
 window About Vantrel
 dump
@@ -237,7 +238,6 @@ mark about-box
 sleep 1500
 click 1
 sleep 1000
-dump
 mark main-window
 sleep 1500
 " "about-box=About Vantrel" "main-window=Comparative Rater Import Utility"
