@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <fstream>
 
 #include "test_folder.h"
@@ -206,6 +210,71 @@ TEST(ImportStore, RefusesFilesItCannotUse) {
     } catch (const StoreError& error) {
         EXPECT_NE(std::string(error.what()).find("schema version 2"), std::string::npos) << error.what();
     }
+}
+
+// Overwrites the file's last page with bytes no page can hold, leaving its first page (and
+// with it the schema version) intact.
+void DamageLastPage(const std::string& path) {
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekg(0, std::ios::end);
+    const std::streamoff size = file.tellg();
+    ASSERT_GT(size, 4 * 4096);
+    file.seekp(size - 4096);
+    const std::string garbage(4096, '\xff');
+    file.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
+}
+
+TEST(ImportStore, ADamagedFileIsRefusedAtStart) {
+    TestFolder folder;
+    const std::string path = folder.File("imports.sqlite");
+    {
+        ImportStore store(path);
+        for (int i = 0; i < 100; ++i) {
+            Add(store, kFscBody);
+        }
+    }
+    DamageLastPage(path);
+
+    try {
+        ImportStore store(path);
+        FAIL() << "a damaged file was taken";
+    } catch (const StoreError& error) {
+        EXPECT_NE(std::string(error.what()).find("damaged"), std::string::npos) << error.what();
+    }
+}
+
+// What happened to ImportStore(path) in a child process without the right to write the file
+// (root, whom permissions do not stop, becomes "nobody" there first): 0 refused with a
+// message saying so, 1 taken, 2 refused for another reason.
+int OpenWithoutWriteRight(const std::string& path) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(3);
+        }
+        try {
+            ImportStore store(path);
+            _exit(1);
+        } catch (const StoreError& error) {
+            _exit(std::string(error.what()).find("cannot be written") != std::string::npos ? 0 : 2);
+        }
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(ImportStore, AFileThatCannotBeWrittenIsRefusedAtStart) {
+    TestFolder folder;
+    const std::string path = folder.File("imports.sqlite");
+    {
+        ImportStore store(path);
+        Add(store, kFscBody);
+    }
+    ASSERT_EQ(chmod(std::filesystem::path(path).parent_path().c_str(), 0755), 0);
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+
+    EXPECT_EQ(OpenWithoutWriteRight(path), 0);
 }
 
 TEST(ImportStore, AWriteThatFailsHalfwayLeavesNothingBehind) {

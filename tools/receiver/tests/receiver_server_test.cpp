@@ -1,19 +1,15 @@
 // The real server on 127.0.0.1, on a port the system picks, spoken to over HTTP.
 #include "receiver_server.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <future>
-#include <iostream>
 #include <sstream>
 #include <thread>
 
+#include "running_receiver.h"
 #include "test_folder.h"
 
 namespace receiver {
@@ -32,59 +28,6 @@ std::string QqBody(const std::string& id, const std::string& fieldPart) {
     return "source=Vantrel20&xversion=2.101020&rater=QQ&externalQuoteImportID=" + id + "&fileGenName=" + id + ".sti" +
            fieldPart;
 }
-
-// Waits for Serve to end, at most `limit`; a server that does not stop ends the test run,
-// since nothing else could end its thread.
-bool FinishServing(std::future<bool>& serving, std::chrono::seconds limit) {
-    if (serving.wait_for(limit) != std::future_status::ready) {
-        std::cerr << "the receiver did not stop within " << limit.count() << " s\n";
-        std::abort();
-    }
-    return serving.get();
-}
-
-// A receiver serving on 127.0.0.1 in a thread of its own, stopped with the object.
-class RunningReceiver {
-public:
-    explicit RunningReceiver(const std::string& databasePath) : store_(databasePath), server_(store_, log_) {
-        port_ = server_.Bind("127.0.0.1", 0);
-        if (port_ <= 0) {
-            throw std::runtime_error("cannot bind a free port on 127.0.0.1");
-        }
-        serving_ = std::async(std::launch::async, [this] { return server_.Serve(); });
-    }
-    ~RunningReceiver() {
-        if (serving_.valid()) {
-            Stop();
-        }
-    }
-
-    httplib::Client Client() const {
-        httplib::Client client("127.0.0.1", port_);
-        client.set_connection_timeout(5);
-        client.set_read_timeout(5);
-        client.set_write_timeout(5);
-        return client;
-    }
-
-    // Returns what Serve returned.
-    bool Stop() {
-        server_.Stop();
-        return FinishServing(serving_, 10s);
-    }
-
-    // Only after Stop: the log is written by the server's threads until then.
-    std::string Log() const { return log_.str(); }
-    int Port() const { return port_; }
-    ImportStore& Store() { return store_; }
-
-private:
-    std::ostringstream log_;
-    ImportStore store_;
-    ReceiverServer server_;
-    int port_ = -1;
-    std::future<bool> serving_;
-};
 
 TEST(ReceiverServer, PostThenStartPageThenIndexOverRealHttp) {
     TestFolder folder;
@@ -141,22 +84,6 @@ TEST(ReceiverServer, PostThenStartPageThenIndexOverRealHttp) {
     EXPECT_EQ(stored[0].form.recordFields.size(), 10u);
 }
 
-// Reads a whole answer from a socket that the server closes after it, within a bounded time.
-std::string ReadUntilClosed(int socket) {
-    timeval limit{5, 0};
-    setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    std::string answer;
-    char buffer[4096];
-    for (int reads = 0; reads < 1000; ++reads) {
-        const ssize_t got = recv(socket, buffer, sizeof buffer, 0);
-        if (got <= 0) {
-            break;
-        }
-        answer.append(buffer, static_cast<std::size_t>(got));
-    }
-    return answer;
-}
-
 TEST(ReceiverServer, TakesAnHttp10PostAsVantrelSendsIt) {
     TestFolder folder;
     RunningReceiver receiver(folder.File("receiver.sqlite"));
@@ -168,14 +95,9 @@ TEST(ReceiverServer, TakesAnHttp10PostAsVantrelSendsIt) {
         "\r\nUser-Agent: Vantrel\r\nHost: 127.0.0.1\r\nContent-Length: " + std::to_string(body.size()) +
         "\r\nPragma: no-cache\r\n\r\n" + body;
 
-    const int connection = socket(AF_INET, SOCK_STREAM, 0);
+    const int connection = ConnectTo(receiver.Port());
     ASSERT_GE(connection, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(receiver.Port()));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(connect(connection, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(send(connection, request.data(), request.size(), 0), static_cast<ssize_t>(request.size()));
+    ASSERT_TRUE(SendAll(connection, request));
     const std::string answer = ReadUntilClosed(connection);
     close(connection);
 
