@@ -52,6 +52,12 @@ class Receiver:
         self.process.send_signal(signal.SIGTERM)
         self.process.wait(timeout=60)
 
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        self.stop()
+
     def connection(self, timeout=600):
         return http.client.HTTPConnection("127.0.0.1", self.port, timeout=timeout)
 
@@ -60,7 +66,8 @@ def post(receiver, body, headers=None, path="/"):
     connection = receiver.connection()
     all_headers = {"Content-Type": "application/x-www-form-urlencoded"}
     all_headers.update(headers or {})
-    connection.request("POST", path, body=body, headers=all_headers)
+    connection.request("POST", path, body=body, headers=all_headers,
+                       encode_chunked=all_headers.get("Transfer-Encoding") == "chunked")
     answer = connection.getresponse()
     text = answer.read()
     connection.close()
@@ -102,20 +109,11 @@ def throughput(receiver, senders, seconds):
     return f"{counts['ok'] / elapsed:.0f} posts/s stored ({counts['ok']} in {elapsed:.1f} s, {counts['failed']} failed)"
 
 
-def case_sequential(program, folder):
-    receiver = Receiver(program, folder)
-    try:
-        return throughput(receiver, 1, 5) + f", peak {receiver.peak_mib():.0f} MiB"
-    finally:
-        receiver.stop()
-
-
-def case_concurrent(program, folder):
-    receiver = Receiver(program, folder)
-    try:
-        return throughput(receiver, 50, 5) + f", peak {receiver.peak_mib():.0f} MiB"
-    finally:
-        receiver.stop()
+def case_throughput(senders):
+    def case(program, folder):
+        with Receiver(program, folder) as receiver:
+            return throughput(receiver, senders, 5) + f", peak {receiver.peak_mib():.0f} MiB"
+    return case
 
 
 def chunks(total, piece):
@@ -126,45 +124,36 @@ def chunks(total, piece):
         yield part
 
 
+def outcome(send):
+    """What became of a post the receiver may refuse before it has all been sent."""
+    try:
+        status, text = send()
+        return f"{status} {text.decode(errors='replace').strip()[:60]}"
+    except OSError as error:
+        return f"connection ended by the receiver ({error.__class__.__name__})"
+
+
 def case_chunked(program, folder):
     """100 MB in chunks of 64 KiB, no Content-Length."""
-    receiver = Receiver(program, folder)
-    try:
-        body = SMALL_BODY + b"&R9=" + b"A" * (64 * 1024)
+    body = SMALL_BODY + b"&R9=" + b"A" * (64 * 1024)
+    with Receiver(program, folder) as receiver:
         started = time.monotonic()
-        connection = receiver.connection()
-        try:
-            connection.request("POST", "/", body=chunks(100 * 1000 * 1000, body),
-                               headers={"Content-Type": "application/x-www-form-urlencoded",
-                                        "Transfer-Encoding": "chunked"}, encode_chunked=True)
-            answer = connection.getresponse()
-            outcome = f"{answer.status} {answer.read().decode(errors='replace').strip()[:60]}"
-        except OSError as error:
-            outcome = f"connection ended by the receiver ({error.__class__.__name__})"
-        return (f"{outcome}; {time.monotonic() - started:.1f} s, peak {receiver.peak_mib():.0f} MiB, "
+        result = outcome(lambda: post(receiver, chunks(100 * 1000 * 1000, body), {"Transfer-Encoding": "chunked"}))
+        return (f"{result}; {time.monotonic() - started:.1f} s, peak {receiver.peak_mib():.0f} MiB, "
                 f"database {os.path.getsize(receiver.database) / MIB:.0f} MiB")
-    finally:
-        receiver.stop()
 
 
 def case_gzip(program, folder):
     """About 1.1 MB of gzip that inflates to 1.1 GB."""
-    receiver = Receiver(program, folder)
-    try:
-        compressor = zlib.compressobj(9, zlib.DEFLATED, 31)
-        block = b"A" * MIB
-        wire = b"".join(compressor.compress(SMALL_BODY) if i == 0 else compressor.compress(block)
-                        for i in range(1100)) + compressor.flush()
+    compressor = zlib.compressobj(9, zlib.DEFLATED, 31)
+    block = b"A" * MIB
+    wire = b"".join(compressor.compress(SMALL_BODY) if i == 0 else compressor.compress(block)
+                    for i in range(1100)) + compressor.flush()
+    with Receiver(program, folder) as receiver:
         started = time.monotonic()
-        try:
-            status, text = post(receiver, wire, {"Content-Encoding": "gzip"})
-            outcome = f"{status} {text.decode(errors='replace').strip()[:60]}"
-        except OSError as error:
-            outcome = f"connection ended by the receiver ({error.__class__.__name__})"
-        return (f"{len(wire) / 1e6:.1f} MB sent: {outcome}; {time.monotonic() - started:.1f} s, "
+        result = outcome(lambda: post(receiver, wire, {"Content-Encoding": "gzip"}))
+        return (f"{len(wire) / 1e6:.1f} MB sent: {result}; {time.monotonic() - started:.1f} s, "
                 f"peak {receiver.peak_mib():.0f} MiB")
-    finally:
-        receiver.stop()
 
 
 def many_fields_body(count):
@@ -176,11 +165,10 @@ def many_fields_body(count):
 
 def case_many_fields(program, folder):
     """A post of ten million fields, and how long pages wait while it is stored."""
-    receiver = Receiver(program, folder)
-    try:
+    body = many_fields_body(10 * 1000 * 1000)
+    with Receiver(program, folder) as receiver:
         status, _ = post(receiver, SMALL_BODY)
         assert status == 200
-        body = many_fields_body(10 * 1000 * 1000)
         done = threading.Event()
         waits = []
 
@@ -194,41 +182,33 @@ def case_many_fields(program, folder):
         asker = threading.Thread(target=ask_for_pages)
         started = time.monotonic()
         asker.start()
-        status, text = post(receiver, body)
+        status, _ = post(receiver, body)
         stored = time.monotonic() - started
         done.set()
         asker.join()
         return (f"{len(body) / 1e6:.0f} MB: {status} in {stored:.1f} s; {len(waits)} pages meanwhile, "
                 f"longest wait {max(waits):.2f} s; peak {receiver.peak_mib():.0f} MiB")
-    finally:
-        receiver.stop()
 
 
 def case_big_page(program, folder):
     """The start page of a 60 MB post of a million fields, asked of a freshly started receiver."""
-    receiver = Receiver(program, folder)
     body = (b"source=Vantrel20&xversion=2.101020&rater=QQ&externalQuoteImportID=page&fileGenName=page.sti" +
             b"".join(b"&R%d=%s" % (i, b"%d%%20" % i + b"X" * 48) for i in range(1000 * 1000)))
-    try:
+    with Receiver(program, folder) as receiver:
         status, _ = post(receiver, body)
         assert status == 200, status
-    finally:
-        receiver.stop()
-    receiver = Receiver(program, folder)
-    try:
+    with Receiver(program, folder) as receiver:
         before = receiver.peak_mib()
         started = time.monotonic()
         status, page = get(receiver, "/krn/start.asp?externalQuoteImportID=page")
         elapsed = time.monotonic() - started
         return (f"{len(body) / 1e6:.0f} MB post: page {status}, {len(page) / 1e6:.2f} MB in {elapsed:.1f} s; "
                 f"peak {before:.0f} MiB at start, {receiver.peak_mib():.0f} MiB after the page")
-    finally:
-        receiver.stop()
 
 
 CASES = {
-    "sequential": case_sequential,
-    "concurrent": case_concurrent,
+    "sequential": case_throughput(1),
+    "concurrent": case_throughput(50),
     "chunked": case_chunked,
     "gzip": case_gzip,
     "many-fields": case_many_fields,

@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "running_receiver.h"
+#include "sample_posts.h"
 #include "test_folder.h"
 
 namespace receiver {
 namespace {
-
-const std::string kFormType = "application/x-www-form-urlencoded";
 
 TEST(BigPage, TheStartPageOfAHugePostStaysSmallAndLinksToTheWholeBody) {
     TestFolder folder;

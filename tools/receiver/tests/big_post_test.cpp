@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "running_receiver.h"
+#include "sample_posts.h"
 #include "test_folder.h"
 
 namespace receiver {
@@ -13,8 +14,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-const std::string kFormType = "application/x-www-form-urlencoded";
 
 std::string ManyFieldsBody(int count) {
     std::string body = "source=Vantrel20&xversion=2.101020&rater=QQ&externalQuoteImportID=big&fileGenName=big.sti";

@@ -8,6 +8,7 @@
 
 #include "compression.h"
 #include "running_receiver.h"
+#include "sample_posts.h"
 #include "test_folder.h"
 
 namespace receiver {
@@ -15,9 +16,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const std::string kFormType = "application/x-www-form-urlencoded";
 const std::string kHeader = "source=Vantrel20&xversion=2.101020&rater=QQ&externalQuoteImportID=1&fileGenName=1.sti&R0=";
-constexpr std::size_t kCap = kMaxBodyBytes;
+// A cap far below the receiver's own, so that going past it takes little time.
+constexpr std::size_t kCap = 1024 * 1024;
+
+ServerLimits SmallCap() {
+    ServerLimits limits;
+    limits.maxBodyBytes = kCap;
+    return limits;
+}
 
 // A request as raw bytes over a fresh connection; the whole answer as it came (the requests
 // ask for the connection to be closed after the answer).
@@ -38,7 +45,7 @@ std::string StatusLine(const std::string& answer) {
 
 TEST(HostileBody, AChunkedBodyPastTheCapIsRefusedAndNotStored) {
     TestFolder folder;
-    RunningReceiver receiver(folder.File("receiver.sqlite"));
+    RunningReceiver receiver(folder.File("receiver.sqlite"), SmallCap());
     const std::string piece(64 * 1024, 'A');
     std::size_t sent = 0;
     auto client = receiver.Client();
@@ -66,7 +73,7 @@ TEST(HostileBody, AChunkedBodyPastTheCapIsRefusedAndNotStored) {
 
 TEST(HostileBody, ACompressedBodyInflatingPastTheCapIsRefusedAndNotStored) {
     TestFolder folder;
-    RunningReceiver receiver(folder.File("receiver.sqlite"));
+    RunningReceiver receiver(folder.File("receiver.sqlite"), SmallCap());
     const std::string inflated = kHeader + std::string(kCap + 1, 'A');
     const std::vector<std::pair<std::string, std::string>> encodings = {{"gzip", Gzip(inflated)},
                                                                         {"br", Brotli(inflated)}};
@@ -82,14 +89,21 @@ TEST(HostileBody, ACompressedBodyInflatingPastTheCapIsRefusedAndNotStored) {
 
 TEST(HostileBody, AContentLengthThatIsNotADecimalNumberIsRefused) {
     TestFolder folder;
-    RunningReceiver receiver(folder.File("receiver.sqlite"));
+    RunningReceiver receiver(folder.File("receiver.sqlite"), SmallCap());
     const std::string body = kHeader + "X";
-    for (const std::string length : {"abc", "1e3", "-1", "+5", "0x10", "12abc", "", "99999999999999999999999", "1 2"}) {
+    for (const std::string length : {"abc", "1e3", "-1", "+5", "0x10", "12abc", "99999999999999999999999", "1 2"}) {
         const std::string answer =
             Exchange(receiver.Port(), "POST / HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Type: " + kFormType +
                                           "\r\nContent-Length: " + length + "\r\n\r\n" + body);
         EXPECT_EQ(StatusLine(answer), "HTTP/1.1 400 Bad Request") << "Content-Length: " << length;
     }
+    // The library drops an empty header, so that post has no length at all; it would be read
+    // until the client closes the connection.
+    EXPECT_EQ(StatusLine(Exchange(receiver.Port(),
+                                  "POST / HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Length: "
+                                  "\r\n\r\n" +
+                                      body)),
+              "HTTP/1.1 411 Length Required");
     // Two lengths, or a length beside chunked, leave the end of the body in doubt.
     const std::string twoLengths =
         "POST / HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Length: 3\r\nContent-Length: 4\r\n\r\nabcd";
@@ -103,7 +117,7 @@ TEST(HostileBody, AContentLengthThatIsNotADecimalNumberIsRefused) {
 
 TEST(HostileBody, ControlCharactersReachTheLogEscaped) {
     TestFolder folder;
-    RunningReceiver receiver(folder.File("receiver.sqlite"));
+    RunningReceiver receiver(folder.File("receiver.sqlite"), SmallCap());
     const std::string body = "source=Vantrel20&\x1b[2J\rFAKE LINE";
     const std::string answer = Exchange(
         receiver.Port(), "POST /a\x1b]0;title\x07/b\x7f HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Length: " +
@@ -123,7 +137,7 @@ TEST(HostileBody, ControlCharactersReachTheLogEscaped) {
 
 TEST(HostileBody, ARequestHeadThatNeverEndsIsCutOff) {
     TestFolder folder;
-    RunningReceiver receiver(folder.File("receiver.sqlite"));
+    RunningReceiver receiver(folder.File("receiver.sqlite"), SmallCap());
     for (const std::string start : {"GET /", "GET / HTTP/1.1\r\nX-Filler: "}) {
         const int connection = ConnectTo(receiver.Port());
         ASSERT_GE(connection, 0);
@@ -136,7 +150,7 @@ TEST(HostileBody, ARequestHeadThatNeverEndsIsCutOff) {
 
 TEST(HostileBody, OtherMethodsAreRefusedWithoutReadingTheirBodies) {
     TestFolder folder;
-    RunningReceiver receiver(folder.File("receiver.sqlite"));
+    RunningReceiver receiver(folder.File("receiver.sqlite"), SmallCap());
     for (const std::string method : {"PUT", "DELETE", "PATCH", "OPTIONS"}) {
         const std::string head =
             method + " / HTTP/1.1\r\nHost: x\r\nConnection: close\r\nTransfer-Encoding: chunked\r\n\r\n";

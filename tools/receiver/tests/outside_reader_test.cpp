@@ -4,14 +4,13 @@
 
 #include "child_process.h"
 #include "running_receiver.h"
+#include "sample_posts.h"
 #include "test_folder.h"
 
 namespace receiver {
 namespace {
 
 using namespace std::chrono_literals;
-
-const std::string kFormType = "application/x-www-form-urlencoded";
 
 TEST(OutsideReader, PostsAreStoredWhileTheSqliteShellHoldsAReadTransaction) {
     TestFolder folder;

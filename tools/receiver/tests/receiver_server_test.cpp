@@ -10,19 +10,14 @@
 #include <thread>
 
 #include "running_receiver.h"
+#include "sample_posts.h"
+#include "store_readback.h"
 #include "test_folder.h"
 
 namespace receiver {
 namespace {
 
 using namespace std::chrono_literals;
-
-const std::string kFormType = "application/x-www-form-urlencoded";
-
-const std::string kFscBody =
-    "source=Vantrel20&xversion=2.101020&rater=FSC&externalQuoteImportID=202612720565&fileGenName=202612720565.sti"
-    "&R0=1,1,1,SMITH&R1=1,1,2,JOHN&R2=2,1,1,2001&R3=2,1,2,FORD&R4=2,1,3,F-150%20(4X4|%20XLT)&R5=1,2,1,DOE%20JR"
-    "&R6=1,2,2,(555)%20123-4567|&R7=1,2,3,ONEIL%202&R8=3,1,1,&R9=3,1,2,Y";
 
 std::string QqBody(const std::string& id, const std::string& fieldPart) {
     return "source=Vantrel20&xversion=2.101020&rater=QQ&externalQuoteImportID=" + id + "&fileGenName=" + id + ".sti" +
@@ -77,11 +72,11 @@ TEST(ReceiverServer, PostThenStartPageThenIndexOverRealHttp) {
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 6) << log;
 
     ImportStore reopened(path);
-    const auto stored = reopened.FindByExternalId("202612720565");
+    const auto stored = ReadWholeByExternalId(reopened, "202612720565");
     ASSERT_EQ(stored.size(), 1u);
-    EXPECT_EQ(stored[0].post.body, kFscBody);
-    EXPECT_EQ(stored[0].post.path, "/krn/import.asp");
-    EXPECT_EQ(stored[0].form.recordFields.size(), 10u);
+    EXPECT_EQ(stored[0].body.text, kFscBody);
+    EXPECT_EQ(stored[0].path.text, "/krn/import.asp");
+    EXPECT_EQ(stored[0].recordFields.size(), 10u);
 }
 
 TEST(ReceiverServer, TakesAnHttp10PostAsVantrelSendsIt) {
@@ -103,16 +98,16 @@ TEST(ReceiverServer, TakesAnHttp10PostAsVantrelSendsIt) {
 
     EXPECT_EQ(answer.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << answer;
     EXPECT_NE(answer.find("\r\n\r\nOK: stored as import 1\n"), std::string::npos) << answer;
-    const auto stored = receiver.Store().FindByExternalId("202612720570");
+    const auto stored = ReadWholeByExternalId(receiver.Store(), "202612720570");
     ASSERT_EQ(stored.size(), 1u);
-    EXPECT_EQ(stored[0].post.body, body);
-    EXPECT_EQ(stored[0].post.path, "/cgi/post.asp");
-    ASSERT_EQ(stored[0].form.lineFields.size(), 2u);
-    EXPECT_EQ(stored[0].form.lineFields[0].text,
+    EXPECT_EQ(stored[0].body.text, body);
+    EXPECT_EQ(stored[0].path.text, "/cgi/post.asp");
+    ASSERT_EQ(stored[0].lineFields.size(), 2u);
+    EXPECT_EQ(stored[0].lineFields[0].text.text,
               "M\xDCLLER \xC9"
               "COLE");
-    EXPECT_EQ(stored[0].form.lineFields[1].slot, 3);
-    EXPECT_EQ(stored[0].form.lineFields[1].text, "A=B+C?D/E|(F)");
+    EXPECT_EQ(stored[0].lineFields[1].slot, 3);
+    EXPECT_EQ(stored[0].lineFields[1].text.text, "A=B+C?D/E|(F)");
 }
 
 TEST(ReceiverServer, ALongExportIsStoredWhole) {
@@ -129,11 +124,11 @@ TEST(ReceiverServer, ALongExportIsStoredWhole) {
     ASSERT_TRUE(posted) << httplib::to_string(posted.error());
     EXPECT_EQ(posted->status, 200) << posted->body;
 
-    const auto stored = receiver.Store().FindByExternalId("202612720571");
+    const auto stored = ReadWholeByExternalId(receiver.Store(), "202612720571");
     ASSERT_EQ(stored.size(), 1u);
-    EXPECT_EQ(stored[0].post.body, body);
-    ASSERT_EQ(stored[0].form.lineFields.size(), 5000u);
-    EXPECT_EQ(stored[0].form.lineFields[4999].text, "LINE 4999 OF THE EXPORT");
+    EXPECT_EQ(stored[0].body.text, body);
+    ASSERT_EQ(stored[0].lineFields.size(), 5000u);
+    EXPECT_EQ(stored[0].lineFields[4999].text.text, "LINE 4999 OF THE EXPORT");
 }
 
 TEST(ReceiverServer, AMalformedPostIsStoredRawFlaggedAndAnswered200) {
@@ -147,11 +142,11 @@ TEST(ReceiverServer, AMalformedPostIsStoredRawFlaggedAndAnswered200) {
     EXPECT_EQ(posted->body.rfind("OK: stored as import 1, flagged malformed: missing header field xversion", 0), 0u)
         << posted->body;
 
-    const auto stored = receiver.Store().FindById(1);
+    const auto stored = ReadWhole(receiver.Store(), 1);
     ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(stored->post.body, body);
-    EXPECT_TRUE(stored->form.Malformed());
-    EXPECT_NE(stored->form.Reason().find("not the 4 comma-separated parts"), std::string::npos);
+    EXPECT_EQ(stored->body.text, body);
+    EXPECT_TRUE(stored->malformed);
+    EXPECT_NE(stored->malformedReason.find("not the 4 comma-separated parts"), std::string::npos);
 
     const auto page = receiver.Client().Get("/?import=1");
     ASSERT_TRUE(page);
@@ -213,10 +208,10 @@ TEST(ReceiverServer, PostsArrivingTogetherAreAllKept) {
     for (int sender = 0; sender < kSenders; ++sender) {
         for (int post = 0; post < kPostsEach; ++post) {
             const std::string id = std::to_string(sender) + "-" + std::to_string(post);
-            const auto stored = receiver.Store().FindByExternalId(id);
+            const auto stored = ReadWholeByExternalId(receiver.Store(), id);
             ASSERT_EQ(stored.size(), 1u) << id;
-            ASSERT_EQ(stored[0].form.lineFields.size(), 1u) << id;
-            EXPECT_EQ(stored[0].form.lineFields[0].text, id);
+            ASSERT_EQ(stored[0].lineFields.size(), 1u) << id;
+            EXPECT_EQ(stored[0].lineFields[0].text.text, id);
         }
     }
 }
@@ -225,18 +220,20 @@ TEST(ReceiverServer, StopEndsServeWhenAskedBeforeOrJustAfterItStarts) {
     TestFolder folder;
     ImportStore store(folder.File("receiver.sqlite"));
     std::ostringstream log;
+    ServerLimits limits;
+    limits.workerThreads = 2;
     {
-        ReceiverServer server(store, log);
+        ReceiverServer server(log, limits);
         ASSERT_GT(server.Bind("127.0.0.1", 0), 0);
         server.Stop();
-        auto serving = std::async(std::launch::async, [&server] { return server.Serve(); });
+        auto serving = std::async(std::launch::async, [&] { return server.Serve(store); });
         EXPECT_TRUE(FinishServing(serving, 5s));
     }
     // A stop racing with the start of Serve must never be lost.
     for (int round = 0; round < 20; ++round) {
-        ReceiverServer server(store, log);
+        ReceiverServer server(log, limits);
         ASSERT_GT(server.Bind("127.0.0.1", 0), 0);
-        auto serving = std::async(std::launch::async, [&server] { return server.Serve(); });
+        auto serving = std::async(std::launch::async, [&] { return server.Serve(store); });
         if (round % 2 == 1) {
             std::this_thread::sleep_for(1ms);
         }
@@ -249,9 +246,8 @@ TEST(ReceiverServer, StopEndsServeWhenAskedBeforeOrJustAfterItStarts) {
 TEST(ReceiverServer, APortAlreadyTakenCannotBeBound) {
     TestFolder folder;
     RunningReceiver first(folder.File("first.sqlite"));
-    ImportStore store(folder.File("second.sqlite"));
     std::ostringstream log;
-    ReceiverServer second(store, log);
+    ReceiverServer second(log);
 
     EXPECT_EQ(second.Bind("127.0.0.1", first.Port()), -1);
     EXPECT_EQ(second.Bind("not an address", 0), -1);

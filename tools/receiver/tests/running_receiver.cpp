@@ -22,12 +22,13 @@ bool FinishServing(std::future<bool>& serving, std::chrono::seconds limit) {
     return serving.get();
 }
 
-RunningReceiver::RunningReceiver(const std::string& databasePath) : store_(databasePath), server_(store_, log_) {
+RunningReceiver::RunningReceiver(const std::string& databasePath, const ServerLimits& limits, const TlsContext* tls)
+    : server_(log_, limits, tls), store_(databasePath) {
     port_ = server_.Bind("127.0.0.1", 0);
     if (port_ <= 0) {
         throw std::runtime_error("cannot bind a free port on 127.0.0.1");
     }
-    serving_ = std::async(std::launch::async, [this] { return server_.Serve(); });
+    serving_ = std::async(std::launch::async, [this] { return server_.Serve(store_); });
 }
 
 RunningReceiver::~RunningReceiver() {

@@ -21,12 +21,13 @@ bool FinishServing(std::future<bool>& serving, std::chrono::seconds limit);
 // A receiver on a port the system picks, stopped with the object.
 class RunningReceiver {
 public:
-    explicit RunningReceiver(const std::string& databasePath);
+    explicit RunningReceiver(const std::string& databasePath, const ServerLimits& limits = ServerLimits(),
+                             const TlsContext* tls = nullptr);
     ~RunningReceiver();
     RunningReceiver(const RunningReceiver&) = delete;
     RunningReceiver& operator=(const RunningReceiver&) = delete;
 
-    // A client with 5 s time-outs.
+    // A client with 5 s time-outs (for plain HTTP).
     httplib::Client Client() const;
 
     // Returns what Serve returned.
@@ -39,8 +40,8 @@ public:
 
 private:
     std::ostringstream log_;
-    ImportStore store_;
     ReceiverServer server_;
+    ImportStore store_;
     int port_ = -1;
     std::future<bool> serving_;
 };

@@ -7,10 +7,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "running_receiver.h"
+#include "sample_posts.h"
 #include "test_folder.h"
 
 namespace receiver {
@@ -18,30 +20,36 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const std::string kFormType = "application/x-www-form-urlencoded";
-
-// Sends one byte every 200 ms on each connection (a pace no read time-out ends) until
+// Sends one byte every 200 ms on each connection added (a pace no read time-out ends) until
 // stopped, and at most for 15 s.
 class Trickler {
 public:
-    explicit Trickler(std::vector<int> connections)
-        : connections_(std::move(connections)), thread_([this] { Run(); }) {}
+    Trickler() : thread_([this] { Run(); }) {}
     ~Trickler() {
         stop_ = true;
         thread_.join();
+    }
+
+    void Add(int connection) {
+        std::lock_guard<std::mutex> hold(lock_);
+        connections_.push_back(connection);
     }
 
 private:
     void Run() {
         const auto until = std::chrono::steady_clock::now() + 15s;
         while (!stop_ && std::chrono::steady_clock::now() < until) {
-            for (const int connection : connections_) {
-                send(connection, "a", 1, MSG_DONTWAIT | MSG_NOSIGNAL);
+            {
+                std::lock_guard<std::mutex> hold(lock_);
+                for (const int connection : connections_) {
+                    send(connection, "a", 1, MSG_DONTWAIT | MSG_NOSIGNAL);
+                }
             }
             std::this_thread::sleep_for(200ms);
         }
     }
 
+    std::mutex lock_;
     std::vector<int> connections_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
@@ -49,24 +57,29 @@ private:
 
 TEST(SlowClients, PostsAreServedWhileFiftySlowConnectionsAreOpenAndEachSlowOneIsEnded) {
     TestFolder folder;
-    RunningReceiver receiver(folder.File("receiver.sqlite"));
+    // Deadlines of seconds, as the receiver's own, but shorter so the test is.
+    ServerLimits limits;
+    limits.ioTimeout = 1s;
+    limits.idleTimeout = 3s;
+    limits.headDeadline = 3s;
+    limits.requestDeadline = 3s;
+    RunningReceiver receiver(folder.File("receiver.sqlite"), limits);
 
     std::vector<int> slow;
-    std::vector<int> trickled;
+    Trickler trickler;
     for (int i = 0; i < 50; ++i) {
         const int connection = ConnectTo(receiver.Port());
         ASSERT_GE(connection, 0);
         slow.push_back(connection);
         if (i % 3 == 1) {
             ASSERT_TRUE(SendAll(connection, "POST / HTTP/1.1\r\nHost: x\r\nX-Slow: "));
-            trickled.push_back(connection);
+            trickler.Add(connection);
         } else if (i % 3 == 2) {
             ASSERT_TRUE(SendAll(connection, "POST / HTTP/1.1\r\nHost: x\r\nContent-Type: " + kFormType +
                                                 "\r\nContent-Length: 100000\r\n\r\nsource="));
-            trickled.push_back(connection);
+            trickler.Add(connection);
         }
     }
-    Trickler trickler(trickled);
 
     for (int post = 0; post < 5; ++post) {
         auto client = receiver.Client();
