@@ -7,7 +7,8 @@ WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 
 PACKAGES=(cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev g++-mingw-w64-x86-64 wine64 xvfb xauth python3 python3-pytest clang-format
-          iproute2 imagemagick libcpp-httplib-dev libsqlite3-dev pkg-config nsis)
+          iproute2 imagemagick libcpp-httplib-dev libsqlite3-dev pkg-config nsis
+          libssl-dev zlib1g-dev libbrotli-dev sqlite3 openssl)
 
 say() { printf '\n== %s\n' "$*"; }
 

@@ -50,16 +50,28 @@ void AddressOf(const sockaddr_storage& address, std::string& ip, int& port) {
 
 }  // namespace
 
-ConnectionStream::ConnectionStream(Channel& channel, int socket, const ServerLimits& limits)
-    : channel_(channel), socket_(socket), limits_(limits), requestStart_(Clock::now()) {}
+ConnectionStream::ConnectionStream(Channel& channel, int socket, const ServerLimits& limits,
+                                   std::function<bool()> stopping)
+    : channel_(channel),
+      socket_(socket),
+      limits_(limits),
+      stopping_(std::move(stopping)),
+      // Until a request starts, the connection's start counts: the TLS handshake is its head.
+      requestStart_(Clock::now()),
+      inHead_(true) {}
 
 bool ConnectionStream::Wait(Channel::Result want, Clock::time_point deadline) const {
-    const auto left = deadline - Clock::now();
-    if (left <= 0ms) {
-        return false;
+    const auto until = std::min<Clock::time_point>(deadline, Clock::now() + limits_.ioTimeout);
+    const short events = want == Channel::Result::WantWrite ? POLLOUT : POLLIN;
+    for (;;) {
+        const auto left = until - Clock::now();
+        if (left <= 0ms || (inHead_ && stopping_())) {
+            return false;
+        }
+        if (PollFor(socket_, events, std::min<Clock::duration>(left, 100ms))) {
+            return true;
+        }
     }
-    const auto wait = std::min<Clock::duration>(limits_.ioTimeout, left);
-    return PollFor(socket_, want == Channel::Result::WantWrite ? POLLOUT : POLLIN, wait);
 }
 
 bool ConnectionStream::Open() {
@@ -75,12 +87,12 @@ bool ConnectionStream::Open() {
     }
 }
 
-bool ConnectionStream::AwaitRequest(const std::function<bool()>& stopping) {
+bool ConnectionStream::AwaitRequest() {
     if (aheadStart_ < ahead_.size() || channel_.HasPending()) {
         return true;
     }
     const auto until = Clock::now() + limits_.idleTimeout;
-    while (!stopping()) {
+    while (!stopping_()) {
         const auto left = until - Clock::now();
         if (left <= 0ms) {
             return false;

@@ -20,15 +20,17 @@ class ConnectionStream : public httplib::Stream {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // `channel` reads and writes `socket`; both must outlive the stream.
-    ConnectionStream(Channel& channel, int socket, const ServerLimits& limits);
+    // `channel` reads and writes `socket`; both must outlive the stream. `stopping` says the
+    // server is stopping: a request not begun, or whose head has not all come, is then given
+    // up (it is asked every 100 ms while waiting for one).
+    ConnectionStream(Channel& channel, int socket, const ServerLimits& limits, std::function<bool()> stopping);
 
     // Opens the channel (the TLS handshake), within the head deadline; false when that fails.
     bool Open();
 
     // Waits for the first byte of the next request, at most the idle time-out; false when
-    // none came or `stopping` turned true meanwhile (it is asked every 100 ms).
-    bool AwaitRequest(const std::function<bool()>& stopping);
+    // none came.
+    bool AwaitRequest();
 
     // A request starts: its head is read under the head deadline and maxHeadBytes.
     void StartRequest();
@@ -55,7 +57,7 @@ public:
 
 private:
     // Waits until `want` (read or write) can go on, at most the I/O time-out and never past
-    // `deadline`; false when the time ran out.
+    // `deadline`; false when the time ran out, or the server stops while a head is awaited.
     bool Wait(Channel::Result want, Clock::time_point deadline) const;
     // Reads what the channel has into the read-ahead buffer; false at its end or on failure.
     bool Fill();
@@ -63,10 +65,11 @@ private:
     Channel& channel_;
     int socket_;
     ServerLimits limits_;
+    std::function<bool()> stopping_;
     std::string ahead_;  // read from the channel, not yet by the library
     std::size_t aheadStart_ = 0;
     Clock::time_point requestStart_;
-    bool inHead_ = false;
+    bool inHead_;
     std::size_t headBytes_ = 0;
     bool readFailed_ = false;
     bool writeFailed_ = false;

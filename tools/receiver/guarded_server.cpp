@@ -54,13 +54,11 @@ bool GuardedServer::process_and_close_socket(socket_t socket) {
     } else {
         channel = std::make_unique<SocketChannel>(socket);
     }
-    ConnectionStream stream(*channel, socket, limits_);
-    const auto stopping = [this] { return svr_sock_ == INVALID_SOCKET; };
+    ConnectionStream stream(*channel, socket, limits_, [this] { return svr_sock_ == INVALID_SOCKET; });
     bool answered = false;
     bool unread = false;  // the client may still be sending what was not read
     if (stream.Open()) {
-        for (std::size_t count = 1; count <= limits_.maxRequestsPerConnection && stream.AwaitRequest(stopping);
-             ++count) {
+        for (std::size_t count = 1; count <= limits_.maxRequestsPerConnection && stream.AwaitRequest(); ++count) {
             stream.StartRequest();
             AnswerScope scope;
             bool clientCloses = false;

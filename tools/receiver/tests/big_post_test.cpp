@@ -1,5 +1,5 @@
-// A post of a million fields takes a while to store; pages asked for meanwhile must not wait
-// for it.
+// A post of hundreds of thousands of fields takes a while to store; pages asked for meanwhile
+// must not wait for it.
 #include <gtest/gtest.h>
 
 #include <future>
@@ -28,7 +28,7 @@ TEST(BigPost, PagesAreAnsweredWhileABigPostIsStored) {
     RunningReceiver receiver(folder.File("receiver.sqlite"));
     auto client = receiver.Client();
     ASSERT_EQ(client.Post("/", "source=Vantrel20&R0=small", kFormType.c_str())->status, 200);
-    const std::string body = ManyFieldsBody(1000 * 1000);
+    const std::string body = ManyFieldsBody(250 * 1000);
 
     auto big = std::async(std::launch::async, [&] {
         auto bigClient = receiver.Client();
@@ -56,11 +56,11 @@ TEST(BigPost, PagesAreAnsweredWhileABigPostIsStored) {
     EXPECT_EQ(status, 200);
     EXPECT_GE(pages, 5);
     // Relative, not a time target: before, one page waited for most of the big post's storing.
-    EXPECT_LT(longestWait, bigTook / 4) << "longest page wait "
-                                        << std::chrono::duration_cast<std::chrono::milliseconds>(longestWait).count()
-                                        << " ms, the big post took "
-                                        << std::chrono::duration_cast<std::chrono::milliseconds>(bigTook).count()
-                                        << " ms";
+    const auto milliseconds = [](Clock::duration d) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+    };
+    EXPECT_LT(milliseconds(longestWait), milliseconds(bigTook) / 4)
+        << "longest page wait against the time the big post took, in ms";
     EXPECT_EQ(receiver.Store().Count(), 2);
 }
 

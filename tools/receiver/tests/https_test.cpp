@@ -73,7 +73,7 @@ TEST(Https, AConnectionThatNeverStartsItsHandshakeIsEnded) {
     const SelfSigned certificate = MakeSelfSigned(folder);
     const TlsContext tls(certificate.certificateFile, certificate.keyFile);
     ServerLimits limits;
-    limits.headDeadline = 1s;
+    limits.headDeadline = 500ms;
     RunningReceiver receiver(folder.File("receiver.sqlite"), limits, &tls);
 
     const int silent = ConnectTo(receiver.Port());

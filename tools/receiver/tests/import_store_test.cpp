@@ -340,7 +340,7 @@ TEST(ImportStore, ADamagedFileIsRefusedAtStart) {
     const std::string path = folder.File("imports.sqlite");
     {
         ImportStore store(path);
-        for (int i = 0; i < 100; ++i) {
+        for (int i = 0; i < 25; ++i) {
             Add(store, kFscBody);
         }
     }

@@ -60,9 +60,9 @@ TEST(SlowClients, PostsAreServedWhileFiftySlowConnectionsAreOpenAndEachSlowOneIs
     // Deadlines of seconds, as the receiver's own, but shorter so the test is.
     ServerLimits limits;
     limits.ioTimeout = 1s;
-    limits.idleTimeout = 3s;
-    limits.headDeadline = 3s;
-    limits.requestDeadline = 3s;
+    limits.idleTimeout = 2s;
+    limits.headDeadline = 2s;
+    limits.requestDeadline = 2s;
     RunningReceiver receiver(folder.File("receiver.sqlite"), limits);
 
     std::vector<int> slow;
@@ -105,6 +105,33 @@ TEST(SlowClients, PostsAreServedWhileFiftySlowConnectionsAreOpenAndEachSlowOneIs
         close(connection);
     }
     EXPECT_EQ(ended, slow.size());
+}
+
+// A stop does not wait for the deadlines of requests that have not begun or whose head is
+// still coming: they are given up.
+TEST(SlowClients, StopDoesNotWaitForIdleOrHalfSentRequests) {
+    TestFolder folder;
+    ServerLimits limits;
+    limits.ioTimeout = 20s;
+    limits.idleTimeout = 20s;
+    limits.headDeadline = 20s;
+    RunningReceiver receiver(folder.File("receiver.sqlite"), limits);
+    const int idle = ConnectTo(receiver.Port());
+    const int halfSent = ConnectTo(receiver.Port());
+    ASSERT_GE(idle, 0);
+    ASSERT_GE(halfSent, 0);
+    ASSERT_TRUE(SendAll(halfSent, "POST / HTTP/1.1\r\nHost: x\r\n"));
+    // Both are being answered once the receiver still answers others.
+    ASSERT_EQ(receiver.Client().Get("/")->status, 200);
+
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(receiver.Stop());
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started).count(), 10)
+        << "seconds Stop took";
+    EXPECT_TRUE(EndedByPeer(idle, 1s));
+    EXPECT_TRUE(EndedByPeer(halfSent, 1s));
+    close(idle);
+    close(halfSent);
 }
 
 }  // namespace
