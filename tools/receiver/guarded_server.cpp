@@ -47,7 +47,13 @@ void GuardedServer::EndConnectionAfterAnswer() {
 }
 
 bool GuardedServer::process_and_close_socket(socket_t socket) {
-    fcntl(socket, F_SETFL, fcntl(socket, F_GETFL) | O_NONBLOCK);
+    // Every wait below is the stream's own, bounded; a socket that would block on its own
+    // could not be held to the limits, so it is not served.
+    const int flags = fcntl(socket, F_GETFL);
+    if (flags == -1 || fcntl(socket, F_SETFL, flags | O_NONBLOCK) == -1) {
+        close(socket);
+        return false;
+    }
     std::unique_ptr<Channel> channel;
     if (tls_) {
         channel = std::make_unique<TlsChannel>(tls_, socket);

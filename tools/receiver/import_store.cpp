@@ -105,9 +105,10 @@ struct RecordRows {
 };
 
 // Writes every field the reader has left, kRowsPerStatement rows to a statement where it can.
+// The statement of many rows is only prepared for a post that has that many: most have fewer.
 template <typename Rows>
 void InsertAll(sqlite3* db, std::int64_t id, FormReader& reader) {
-    Statement many(db, MultiRowInsert(Rows::kTable, Rows::kColumns, kRowsPerStatement));
+    std::optional<Statement> many;
     Statement one(db, MultiRowInsert(Rows::kTable, Rows::kColumns, 1));
     std::int64_t position = 0;
     FieldBatch batch;
@@ -125,7 +126,10 @@ void InsertAll(sqlite3* db, std::int64_t id, FormReader& reader) {
             insert.Reset();
         };
         while (fields.size() - next >= kRowsPerStatement) {
-            insertRows(many, kRowsPerStatement);
+            if (!many) {
+                many.emplace(db, MultiRowInsert(Rows::kTable, Rows::kColumns, kRowsPerStatement));
+            }
+            insertRows(*many, kRowsPerStatement);
         }
         while (next < fields.size()) {
             insertRows(one, 1);

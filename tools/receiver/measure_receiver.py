@@ -10,6 +10,7 @@ the receiver's process) belongs to one case.
 Figures, not pass/fail: nothing here is a target."""
 
 import asyncio
+import collections
 import http.client
 import os
 import re
@@ -40,8 +41,11 @@ class Receiver:
             self.process.kill()
             raise RuntimeError(f"the receiver did not start: {line!r}")
         self.port = int(found.group(1))
-        # The log is read and dropped, so a full pipe never stalls the receiver.
-        threading.Thread(target=self.process.stdout.read, daemon=True).start()
+        # The log is read as it comes, so a full pipe never stalls the receiver; the last
+        # lines are kept.
+        self.log = collections.deque(maxlen=20)
+        threading.Thread(target=lambda: self.log.extend(line.decode(errors="replace").rstrip()
+                                                        for line in self.process.stdout), daemon=True).start()
 
     def peak_mib(self):
         with open(f"/proc/{self.process.pid}/status") as status:
@@ -139,8 +143,12 @@ def case_chunked(program, folder):
     with Receiver(program, folder) as receiver:
         started = time.monotonic()
         result = outcome(lambda: post(receiver, chunks(100 * 1000 * 1000, body), {"Transfer-Encoding": "chunked"}))
-        return (f"{result}; {time.monotonic() - started:.1f} s, peak {receiver.peak_mib():.0f} MiB, "
-                f"database {os.path.getsize(receiver.database) / MIB:.0f} MiB")
+        elapsed = time.monotonic() - started
+        time.sleep(0.5)  # for the log line
+        logged = next((line for line in receiver.log if " POST " in line), "nothing logged")
+        return (f"{result}; {elapsed:.1f} s, peak {receiver.peak_mib():.0f} MiB, "
+                f"database {os.path.getsize(receiver.database) / MIB:.0f} MiB; the receiver logged: "
+                f"{logged.split(' POST ', 1)[-1][:70]}")
 
 
 def case_gzip(program, folder):
