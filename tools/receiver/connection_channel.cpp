@@ -37,12 +37,17 @@ Channel::Result SocketChannel::Write(const char* data, std::size_t size, std::si
 }
 
 TlsChannel::TlsChannel(SSL_CTX* context, int socket) : ssl_(SSL_new(context)) {
+    // Without a session (no memory), Open fails and the connection is closed.
+    if (ssl_ && SSL_set_fd(ssl_, socket) != 1) {
+        SSL_free(ssl_);
+        ssl_ = nullptr;
+    }
     if (ssl_) {
-        SSL_set_fd(ssl_, socket);
         SSL_set_accept_state(ssl_);
         // Writes may stop part-way on a full socket and go on from a buffer that moved.
         SSL_set_mode(ssl_, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
     }
+    ERR_clear_error();
 }
 
 TlsChannel::~TlsChannel() {
@@ -88,7 +93,7 @@ Channel::Result TlsChannel::Write(const char* data, std::size_t size, std::size_
 }
 
 bool TlsChannel::HasPending() const {
-    return SSL_pending(ssl_) > 0;
+    return ssl_ && SSL_pending(ssl_) > 0;
 }
 
 void TlsChannel::Close() {

@@ -1,6 +1,7 @@
 #include "pages.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace receiver {
 namespace {
@@ -187,8 +188,12 @@ std::string EscapeQueryValue(std::string_view text) {
 }
 
 ExcerptLimits PageLimits(std::int64_t page) {
+    // The page number comes from the address, so it can be anything; no import has more fields
+    // than a 64-bit position can count, so the last page that can be asked for is that far.
+    const auto perPage = static_cast<std::int64_t>(kFieldsPerPage);
+    const std::int64_t lastPage = std::numeric_limits<std::int64_t>::max() / perPage - 1;
     ExcerptLimits limits;
-    limits.firstField = (std::max<std::int64_t>(page, 1) - 1) * static_cast<std::int64_t>(kFieldsPerPage);
+    limits.firstField = (std::clamp<std::int64_t>(page, 1, lastPage) - 1) * perPage;
     limits.fieldCount = kFieldsPerPage;
     limits.textBytes = kTextShown;
     limits.bodyBytes = kBodyShown;

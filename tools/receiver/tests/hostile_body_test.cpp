@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <random>
 
 #include "compression.h"
 #include "running_receiver.h"
@@ -169,6 +170,55 @@ TEST(HostileBody, OtherMethodsAreRefusedWithoutReadingTheirBodies) {
         close(connection);
         EXPECT_FALSE(allSent) << method << ": a body past the cap was read whole";
     }
+}
+
+// Requests made of random bytes, and valid ones with bytes flipped, cut short or repeated:
+// each is answered or its connection ended, within the receiver's limits, and the receiver
+// goes on taking posts. Seeded, so a failure can be run again.
+TEST(HostileBody, RandomAndMangledRequestsLeaveTheReceiverServing) {
+    TestFolder folder;
+    ServerLimits limits = SmallCap();
+    limits.ioTimeout = std::chrono::milliseconds(200);
+    limits.headDeadline = std::chrono::milliseconds(500);
+    limits.requestDeadline = std::chrono::milliseconds(500);
+    RunningReceiver receiver(folder.File("receiver.sqlite"), limits);
+    const std::string body = kHeader + "A%20B&R1=C";
+    const std::string valid = "POST /krn/import.asp HTTP/1.1\r\nHost: x\r\nContent-Type: " + kFormType +
+                              "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+    std::mt19937 random(20261207);
+    const auto below = [&random](std::size_t bound) {
+        return std::uniform_int_distribution<std::size_t>(0, bound - 1)(random);
+    };
+    const std::string specials = std::string("\r\n\0 :%&=\x1b\x7f\xff", 12);
+    for (int round = 0; round < 150; ++round) {
+        std::string request;
+        switch (round % 3) {
+            case 0:
+                for (std::size_t i = below(2048); i > 0; --i) {
+                    request += static_cast<char>(below(256));
+                }
+                break;
+            case 1:
+                request = valid;
+                for (std::size_t i = below(8) + 1; i > 0; --i) {
+                    request[below(request.size())] =
+                        below(2) ? specials[below(specials.size())] : static_cast<char>(below(256));
+                }
+                break;
+            default:
+                request = valid.substr(0, below(valid.size()));
+                request += request.substr(below(request.size() + 1));
+        }
+        const int connection = ConnectTo(receiver.Port());
+        ASSERT_GE(connection, 0) << "round " << round;
+        SendAll(connection, request);
+        shutdown(connection, SHUT_WR);
+        EXPECT_TRUE(EndedByPeer(connection, std::chrono::seconds(5))) << "round " << round;
+        close(connection);
+    }
+    const auto answer = receiver.Client().Post("/", body, kFormType.c_str());
+    ASSERT_TRUE(answer) << httplib::to_string(answer.error());
+    EXPECT_EQ(answer->status, 200);
 }
 
 }  // namespace

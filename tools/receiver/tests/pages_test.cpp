@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "decoded_form.h"
 
 namespace receiver {
@@ -196,6 +198,10 @@ TEST(Pages, PageLimitsReadOnePageOfFields) {
     EXPECT_EQ(PageLimits(3).firstField, 1000);
     EXPECT_EQ(PageLimits(0).firstField, 0);
     EXPECT_EQ(PageLimits(-4).firstField, 0);
+    // A page number from the address that would overflow a position.
+    const auto far = PageLimits(std::numeric_limits<std::int64_t>::max());
+    EXPECT_GT(far.firstField, 0);
+    EXPECT_EQ(far.firstField % static_cast<std::int64_t>(kFieldsPerPage), 0);
     EXPECT_EQ(PageLimits(2).fieldCount, kFieldsPerPage);
     EXPECT_EQ(PageLimits(2).textBytes, kTextShown);
     EXPECT_EQ(PageLimits(2).bodyBytes, kBodyShown);
