@@ -55,15 +55,21 @@ private:
     std::thread thread_;
 };
 
+// The receiver's limits with these times: silence, idle, head, request.
+ServerLimits Times(std::chrono::seconds io, std::chrono::seconds idle, std::chrono::seconds head,
+                   std::chrono::seconds request) {
+    ServerLimits limits;
+    limits.ioTimeout = io;
+    limits.idleTimeout = idle;
+    limits.headDeadline = head;
+    limits.requestDeadline = request;
+    return limits;
+}
+
 TEST(SlowClients, PostsAreServedWhileFiftySlowConnectionsAreOpenAndEachSlowOneIsEnded) {
     TestFolder folder;
     // Deadlines of seconds, as the receiver's own, but shorter so the test is.
-    ServerLimits limits;
-    limits.ioTimeout = 1s;
-    limits.idleTimeout = 2s;
-    limits.headDeadline = 2s;
-    limits.requestDeadline = 2s;
-    RunningReceiver receiver(folder.File("receiver.sqlite"), limits);
+    RunningReceiver receiver(folder.File("receiver.sqlite"), Times(1s, 2s, 2s, 2s));
 
     std::vector<int> slow;
     Trickler trickler;
@@ -111,11 +117,7 @@ TEST(SlowClients, PostsAreServedWhileFiftySlowConnectionsAreOpenAndEachSlowOneIs
 // still coming: they are given up.
 TEST(SlowClients, StopDoesNotWaitForIdleOrHalfSentRequests) {
     TestFolder folder;
-    ServerLimits limits;
-    limits.ioTimeout = 20s;
-    limits.idleTimeout = 20s;
-    limits.headDeadline = 20s;
-    RunningReceiver receiver(folder.File("receiver.sqlite"), limits);
+    RunningReceiver receiver(folder.File("receiver.sqlite"), Times(20s, 20s, 20s, 60s));
     const int idle = ConnectTo(receiver.Port());
     const int halfSent = ConnectTo(receiver.Port());
     ASSERT_GE(idle, 0);
