@@ -5,7 +5,7 @@
 namespace receiver {
 namespace {
 
-bool ParsePort(const std::string& text, int& port) {
+bool ParsePort(const std::string& text, std::optional<int>& port) {
     int value = 0;
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
@@ -35,7 +35,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             flag.erase(equals);
             hasValue = true;
         }
-        if (flag != "--address" && flag != "--port" && flag != "--db") {
+        if (flag != "--address" && flag != "--port" && flag != "--db" && flag != "--cert" && flag != "--key") {
             parsed.error = "unknown argument " + arguments[i];
             return parsed;
         }
@@ -46,39 +46,48 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             }
             value = arguments[++i];
         }
-        if (flag == "--address") {
-            if (value.empty()) {
-                parsed.error = "--address needs a value";
-                return parsed;
-            }
-            options.address = value;
-        } else if (flag == "--port") {
+        if (flag == "--port") {
             if (!ParsePort(value, options.port)) {
                 parsed.error = "--port takes a number from 0 to 65535, not \"" + value + "\"";
                 return parsed;
             }
-        } else {
-            if (value.empty()) {
-                parsed.error = "--db needs a value";
-                return parsed;
-            }
-            options.databasePath = value;
+            continue;
         }
+        if (value.empty()) {
+            parsed.error = flag + " needs a value";
+            return parsed;
+        }
+        if (flag == "--address") {
+            options.address = value;
+        } else if (flag == "--db") {
+            options.databasePath = value;
+        } else if (flag == "--cert") {
+            options.certificateFile = value;
+        } else {
+            options.keyFile = value;
+        }
+    }
+    if (options.certificateFile.empty() != options.keyFile.empty()) {
+        parsed.error = "--cert and --key go together";
     }
     return parsed;
 }
 
 std::string UsageText() {
-    return "usage: vantrel_receiver [--address ADDRESS] [--port PORT] [--db PATH]\n"
+    return "usage: vantrel_receiver [--address ADDRESS] [--port PORT] [--db PATH] [--cert FILE --key FILE]\n"
            "\n"
            "Takes Vantrel's quote posts on any path, keeps each one in a SQLite file, and serves\n"
            "the start page Vantrel opens afterwards (any path with ?externalQuoteImportID=<id>).\n"
            "\n"
            "  --address ADDRESS  address to listen on (default 127.0.0.1)\n"
-           "  --port PORT        port to listen on (default 80, the port Vantrel posts to; 0 picks a free one)\n"
+           "  --port PORT        port to listen on (default 80, the port Vantrel posts to, or 443 with --cert;\n"
+           "                     0 picks a free one)\n"
            "  --db PATH          the SQLite file of the imports (default receiver.sqlite here)\n"
+           "  --cert FILE        serve HTTPS with this PEM certificate (the server's first, then any chain)\n"
+           "  --key FILE         and this PEM private key\n"
            "\n"
-           "Browse http://ADDRESS:PORT/ for the list of imports. Stops on Ctrl+C or SIGTERM.\n";
+           "Browse http://ADDRESS:PORT/ (https:// with --cert) for the list of imports. Stops on Ctrl+C or\n"
+           "SIGTERM.\n";
 }
 
 }  // namespace receiver

@@ -6,11 +6,13 @@
 
 #include <atomic>
 #include <iostream>
+#include <optional>
 #include <thread>
 
 #include "command_line.h"
 #include "import_store.h"
 #include "receiver_server.h"
+#include "tls_context.h"
 
 int main(int argc, char** argv) {
     using namespace receiver;
@@ -35,16 +37,22 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     try {
-        ImportStore store(options.databasePath);
-        ReceiverServer server(store, std::cout);
-        const int port = server.Bind(options.address, options.port);
+        // The certificate is checked and the port taken before the database file is opened,
+        // so a receiver that cannot start leaves no new file behind.
+        std::optional<TlsContext> tls;
+        if (options.Https()) {
+            tls.emplace(options.certificateFile, options.keyFile);
+        }
+        ReceiverServer server(std::cout, ServerLimits(), tls ? &*tls : nullptr);
+        const int port = server.Bind(options.address, options.Port());
         if (port < 0) {
-            std::cerr << "vantrel_receiver: cannot listen on " << options.address << ":" << options.port
+            std::cerr << "vantrel_receiver: cannot listen on " << options.address << ":" << options.Port()
                       << " (taken, not an address of this machine, or a port below 1024 without root)\n";
             return 1;
         }
-        std::cout << "vantrel_receiver: listening on http://" << options.address << ":" << port << "/, storing in "
-                  << options.databasePath << std::endl;
+        ImportStore store(options.databasePath);
+        std::cout << "vantrel_receiver: listening on " << (options.Https() ? "https" : "http") << "://"
+                  << options.address << ":" << port << "/, storing in " << options.databasePath << std::endl;
 
         std::atomic<bool> serveEnded{false};
         std::thread signalWaiter([&] {
@@ -56,7 +64,7 @@ int main(int argc, char** argv) {
                 server.Stop();
             }
         });
-        const bool served = server.Serve();
+        const bool served = server.Serve(store);
         // When serving ended by itself the waiter is still in sigwait: wake it.
         serveEnded = true;
         pthread_kill(signalWaiter.native_handle(), SIGTERM);
@@ -65,6 +73,9 @@ int main(int argc, char** argv) {
         store.Close();
         std::cout << "vantrel_receiver: stopped, " << options.databasePath << " closed" << std::endl;
         return served ? 0 : 1;
+    } catch (const TlsError& error) {
+        std::cerr << "vantrel_receiver: " << error.what() << "\n";
+        return 1;
     } catch (const StoreError& error) {
         std::cerr << "vantrel_receiver: " << error.what() << "\n";
         return 1;

@@ -1,5 +1,8 @@
 #include "pages.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace receiver {
 namespace {
 
@@ -10,6 +13,7 @@ const char* const kStyle =
     "th{background:#c8e1e1}"
     "pre{white-space:pre-wrap;word-break:break-all;background:#f4f4f4;padding:.5em}"
     ".malformed{color:#a00;font-weight:bold}"
+    ".cut{color:#666;font-style:italic}"
     ".absent{color:#888;font-style:italic}";
 
 std::string PageStart(const std::string& title) {
@@ -21,9 +25,20 @@ std::string PageEnd() {
     return "<p><a href=\"/\">All imports</a></p>\n</body></html>\n";
 }
 
+// A stored text, escaped; when it was cut, a note saying so with a link to the whole raw
+// body, where it can be found.
+std::string ExcerptHtml(const Excerpt& excerpt, std::int64_t id) {
+    std::string html = EscapeHtml(excerpt.text);
+    if (excerpt.Cut()) {
+        html += "&hellip; <span class=\"cut\">(" + std::to_string(excerpt.bytes) +
+                " bytes in all, cut here: see the <a href=\"" + EscapeHtml(RawBodyLink(id)) + "\">raw body</a>)</span>";
+    }
+    return html;
+}
+
 // A header value, or a visible note that the field was not sent at all.
-std::string HeaderCell(const std::optional<std::string>& value) {
-    return value ? "<td>" + EscapeHtml(*value) + "</td>" : "<td class=\"absent\">not sent</td>";
+std::string HeaderCell(const std::optional<Excerpt>& value, std::int64_t id) {
+    return value ? "<td>" + ExcerptHtml(*value, id) + "</td>" : "<td class=\"absent\">not sent</td>";
 }
 
 std::string Row(const std::string& name, const std::string& cell) {
@@ -34,49 +49,92 @@ std::string Cell(std::string_view text) {
     return "<td>" + EscapeHtml(text) + "</td>";
 }
 
-std::string HeaderTable(const StoredImport& stored) {
-    const FormHeader& header = stored.form.header;
+std::string Cell(const Excerpt& text, std::int64_t id) {
+    return "<td>" + ExcerptHtml(text, id) + "</td>";
+}
+
+std::string StatusCell(bool malformed, const std::string& reason) {
+    return malformed ? "<td class=\"malformed\">malformed: " + EscapeHtml(reason) + "</td>"
+                     : std::string("<td>well formed</td>");
+}
+
+std::string HeaderTable(const ImportExcerpt& excerpt) {
+    const HeaderExcerpt& header = excerpt.header;
+    const std::int64_t id = excerpt.id;
     std::string html = "<table>\n";
-    html += Row("source", HeaderCell(header.source));
-    html += Row("xversion", HeaderCell(header.xversion));
-    html += Row("rater", HeaderCell(header.rater));
-    html += Row("externalQuoteImportID", HeaderCell(header.externalQuoteImportID));
-    html += Row("fileGenName", HeaderCell(header.fileGenName));
-    html += Row("received (UTC)", Cell(stored.post.receivedAt));
-    html += Row("posted to", Cell(stored.post.path));
-    html += Row("from", Cell(stored.post.peer));
-    html += Row("content type", Cell(stored.post.contentType));
-    html += Row("encoding", Cell(EncodingName(stored.form.encoding)));
-    html += Row("status", stored.form.Malformed()
-                              ? "<td class=\"malformed\">malformed: " + EscapeHtml(stored.form.Reason()) + "</td>"
-                              : std::string("<td>well formed</td>"));
+    html += Row("source", HeaderCell(header.source, id));
+    html += Row("xversion", HeaderCell(header.xversion, id));
+    html += Row("rater", HeaderCell(header.rater, id));
+    html += Row("externalQuoteImportID", HeaderCell(header.externalQuoteImportID, id));
+    html += Row("fileGenName", HeaderCell(header.fileGenName, id));
+    html += Row("received (UTC)", Cell(excerpt.receivedAt));
+    html += Row("posted to", Cell(excerpt.path, id));
+    html += Row("from", Cell(excerpt.peer));
+    html += Row("content type", Cell(excerpt.contentType, id));
+    html += Row("encoding", Cell(EncodingName(excerpt.encoding)));
+    html += Row("status", StatusCell(excerpt.malformed, excerpt.malformedReason));
     return html + "</table>\n";
 }
 
-std::string FieldTable(const DecodedForm& form) {
-    std::string html;
-    if (form.encoding == FieldEncoding::Record) {
-        html += "<h3>Fields (" + std::to_string(form.recordFields.size()) + ")</h3>\n";
+// Which fields of how many this page shows, and links to the pages before and after.
+std::string FieldPager(const ImportExcerpt& excerpt, std::size_t shown) {
+    const auto perPage = static_cast<std::int64_t>(kFieldsPerPage);
+    if (excerpt.fieldCount <= perPage && excerpt.firstField == 0) {
+        return "";
+    }
+    const std::int64_t page = excerpt.firstField / perPage + 1;
+    std::string html = "<p>";
+    if (shown == 0) {
+        html += "No fields on page " + std::to_string(page) + ".";
+    } else {
+        html += "Fields " + std::to_string(excerpt.firstField + 1) + " to " +
+                std::to_string(excerpt.firstField + static_cast<std::int64_t>(shown)) + " of " +
+                std::to_string(excerpt.fieldCount) + ", page " + std::to_string(page) + " of " +
+                std::to_string((excerpt.fieldCount + perPage - 1) / perPage) + ".";
+    }
+    if (page > 1) {
+        html += " <a href=\"" + EscapeHtml(FieldsPageLink(excerpt.id, 1)) + "\">first page</a>";
+        html += " <a href=\"" + EscapeHtml(FieldsPageLink(excerpt.id, page - 1)) + "\">previous page</a>";
+    }
+    if (excerpt.firstField + static_cast<std::int64_t>(shown) < excerpt.fieldCount) {
+        html += " <a href=\"" + EscapeHtml(FieldsPageLink(excerpt.id, page + 1)) + "\">next page</a>";
+    }
+    return html + "</p>\n";
+}
+
+std::string FieldTable(const ImportExcerpt& excerpt) {
+    const std::int64_t id = excerpt.id;
+    std::string html = "<h3>Fields (" + std::to_string(excerpt.fieldCount) + ")</h3>\n";
+    if (excerpt.encoding == FieldEncoding::Record) {
+        html += FieldPager(excerpt, excerpt.recordFields.size());
         html += "<table>\n<tr><th>R</th><th>record</th><th>occurrence</th><th>field</th><th>value</th></tr>\n";
-        for (const RecordField& field : form.recordFields) {
+        for (const RecordFieldExcerpt& field : excerpt.recordFields) {
             html += "<tr>" + Cell(std::to_string(field.running)) + Cell(std::to_string(field.record)) +
-                    Cell(std::to_string(field.occurrence)) + Cell(std::to_string(field.field)) + Cell(field.value) +
+                    Cell(std::to_string(field.occurrence)) + Cell(std::to_string(field.field)) + Cell(field.value, id) +
                     "</tr>\n";
         }
     } else {
-        html += "<h3>Fields (" + std::to_string(form.lineFields.size()) + ")</h3>\n";
+        html += FieldPager(excerpt, excerpt.lineFields.size());
         html += "<table>\n<tr><th>slot</th><th>text</th></tr>\n";
-        for (const LineField& field : form.lineFields) {
-            html += "<tr>" + Cell(std::to_string(field.slot)) + Cell(field.text) + "</tr>\n";
+        for (const LineFieldExcerpt& field : excerpt.lineFields) {
+            html += "<tr>" + Cell(std::to_string(field.slot)) + Cell(field.text, id) + "</tr>\n";
         }
     }
     return html + "</table>\n";
 }
 
-std::string ImportSection(const StoredImport& stored) {
-    return "<h2>Import number " + std::to_string(stored.id) + "</h2>\n" + HeaderTable(stored) +
-           FieldTable(stored.form) + "<h3>Raw body (" + std::to_string(stored.post.body.size()) +
-           " bytes)</h3>\n<pre>" + EscapeHtml(stored.post.body) + "</pre>\n";
+std::string RawBody(const ImportExcerpt& excerpt) {
+    std::string html = "<h3>Raw body (" + std::to_string(excerpt.body.bytes) + " bytes)</h3>\n<pre>" +
+                       EscapeHtml(excerpt.body.text) + (excerpt.body.Cut() ? "&hellip;" : "") + "</pre>\n<p>";
+    if (excerpt.body.Cut()) {
+        html += "The first " + std::to_string(excerpt.body.text.size()) + " bytes are shown. ";
+    }
+    return html + "<a href=\"" + EscapeHtml(RawBodyLink(excerpt.id)) + "\">Download the raw body</a></p>\n";
+}
+
+std::string ImportSection(const ImportExcerpt& excerpt) {
+    return "<h2>Import number " + std::to_string(excerpt.id) + "</h2>\n" + HeaderTable(excerpt) + FieldTable(excerpt) +
+           RawBody(excerpt);
 }
 
 bool Unreserved(unsigned char c) {
@@ -129,6 +187,19 @@ std::string EscapeQueryValue(std::string_view text) {
     return escaped;
 }
 
+ExcerptLimits PageLimits(std::int64_t page) {
+    // The page number comes from the address, so it can be anything; no import has more fields
+    // than a 64-bit position can count, so the last page that can be asked for is that far.
+    const auto perPage = static_cast<std::int64_t>(kFieldsPerPage);
+    const std::int64_t lastPage = std::numeric_limits<std::int64_t>::max() / perPage - 1;
+    ExcerptLimits limits;
+    limits.firstField = (std::clamp<std::int64_t>(page, 1, lastPage) - 1) * perPage;
+    limits.fieldCount = kFieldsPerPage;
+    limits.textBytes = kTextShown;
+    limits.bodyBytes = kBodyShown;
+    return limits;
+}
+
 std::string StartPageLink(std::string_view externalQuoteImportId) {
     return "/?externalQuoteImportID=" + EscapeQueryValue(externalQuoteImportId);
 }
@@ -137,20 +208,44 @@ std::string ImportPageLink(std::int64_t id) {
     return "/?import=" + std::to_string(id);
 }
 
-std::string RenderStartPage(const std::string& externalQuoteImportId, const std::vector<StoredImport>& imports) {
+std::string FieldsPageLink(std::int64_t id, std::int64_t page) {
+    return ImportPageLink(id) + "&page=" + std::to_string(page);
+}
+
+std::string RawBodyLink(std::int64_t id) {
+    return ImportPageLink(id) + "&raw=1";
+}
+
+std::string RawBodyFileName(std::int64_t id) {
+    return "import-" + std::to_string(id) + "-body.txt";
+}
+
+std::string RenderStartPage(const std::string& externalQuoteImportId, const ImportExcerpt& newest,
+                            const std::vector<ImportSummary>& earlier, std::int64_t total) {
     std::string html = PageStart("Import " + externalQuoteImportId);
-    if (imports.size() > 1) {
-        html += "<p>" + std::to_string(imports.size()) +
-                " imports were sent under this identifier; the newest comes first.</p>\n";
+    if (total > 1) {
+        html += "<p>" + std::to_string(total) +
+                " imports were sent under this identifier; the newest comes first, the earlier ones are listed "
+                "after it.</p>\n";
     }
-    for (const StoredImport& stored : imports) {
-        html += ImportSection(stored);
+    html += ImportSection(newest);
+    if (!earlier.empty()) {
+        html += "<h2>Earlier imports under this identifier</h2>\n<ul>\n";
+        for (const ImportSummary& summary : earlier) {
+            html += "<li><a href=\"" + EscapeHtml(ImportPageLink(summary.id)) + "\">Import number " +
+                    std::to_string(summary.id) + "</a>, received " + EscapeHtml(summary.receivedAt) + "</li>\n";
+        }
+        html += "</ul>\n";
+        const std::int64_t unlisted = total - 1 - static_cast<std::int64_t>(earlier.size());
+        if (unlisted > 0) {
+            html += "<p>And " + std::to_string(unlisted) + " more, in the list of all imports.</p>\n";
+        }
     }
     return html + PageEnd();
 }
 
-std::string RenderImportPage(const StoredImport& stored) {
-    return PageStart("Import number " + std::to_string(stored.id)) + ImportSection(stored) + PageEnd();
+std::string RenderImportPage(const ImportExcerpt& excerpt) {
+    return PageStart("Import number " + std::to_string(excerpt.id)) + ImportSection(excerpt) + PageEnd();
 }
 
 std::string RenderUnknownImportPage(const std::string& externalQuoteImportId) {
@@ -177,18 +272,17 @@ std::string RenderIndexPage(const std::vector<ImportSummary>& imports, std::int6
         "<th>rater</th><th>fileGenName</th><th>posted to</th><th>fields</th><th>bytes</th><th>status</th></tr>\n";
     for (const ImportSummary& summary : imports) {
         const auto& id = summary.header.externalQuoteImportID;
-        const std::string idCell =
-            id ? "<td><a href=\"" + EscapeHtml(StartPageLink(*id)) + "\">" + EscapeHtml(*id) + "</a></td>"
-               : std::string("<td class=\"absent\">not sent</td>");
+        // A cut identifier would name a start page that does not exist: no link then.
+        const std::string idCell = !id         ? std::string("<td class=\"absent\">not sent</td>")
+                                   : id->Cut() ? Cell(*id, summary.id)
+                                               : "<td><a href=\"" + EscapeHtml(StartPageLink(id->text)) + "\">" +
+                                                     EscapeHtml(id->text) + "</a></td>";
         const std::string rowCell = "<td><a href=\"" + EscapeHtml(ImportPageLink(summary.id)) + "\">" +
                                     std::to_string(summary.id) + "</a></td>";
-        html +=
-            "<tr>" + rowCell + Cell(summary.receivedAt) + idCell + HeaderCell(summary.header.rater) +
-            HeaderCell(summary.header.fileGenName) + Cell(summary.path) + Cell(std::to_string(summary.fieldCount)) +
-            Cell(std::to_string(summary.bodyBytes)) +
-            (summary.malformed ? "<td class=\"malformed\">malformed: " + EscapeHtml(summary.malformedReason) + "</td>"
-                               : std::string("<td>well formed</td>")) +
-            "</tr>\n";
+        html += "<tr>" + rowCell + Cell(summary.receivedAt) + idCell + HeaderCell(summary.header.rater, summary.id) +
+                HeaderCell(summary.header.fileGenName, summary.id) + Cell(summary.path, summary.id) +
+                Cell(std::to_string(summary.fieldCount)) + Cell(std::to_string(summary.bodyBytes)) +
+                StatusCell(summary.malformed, summary.malformedReason) + "</tr>\n";
     }
     return html + "</table>\n</body></html>\n";
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "decoded_form.h"
+
 namespace receiver {
 
 bool operator==(const LineField& a, const LineField& b) {
@@ -225,6 +227,35 @@ TEST(FormDecoder, ManyProblemsAreCutToAShortReason) {
         ASSERT_EQ(form.problems.size(), c.kept) << c.badFields;
         EXPECT_EQ(form.problems.back(), c.last) << c.badFields;
     }
+}
+
+TEST(FormDecoder, FieldsComeInBatchesInTheOrderSentAndProblemsAreCompleteAtTheEnd) {
+    std::string body = Header("QQ");
+    for (int slot = 0; slot < 10; ++slot) {
+        body += "&R" + std::to_string(slot) + "=" + std::to_string(slot);
+    }
+    body += "&X=last";
+    FormReader reader(body);
+    FieldBatch batch;
+    std::vector<std::size_t> sizes;
+    std::vector<bool> malformedSoFar;
+    std::vector<LineField> fields;
+    while (reader.NextBatch(4, batch)) {
+        EXPECT_TRUE(batch.recordFields.empty());
+        sizes.push_back(batch.lineFields.size());
+        malformedSoFar.push_back(reader.Malformed());
+        fields.insert(fields.end(), batch.lineFields.begin(), batch.lineFields.end());
+    }
+
+    EXPECT_EQ(sizes, (std::vector<std::size_t>{4, 4, 2}));
+    EXPECT_EQ(malformedSoFar, (std::vector<bool>{false, false, true}));
+    ASSERT_EQ(fields.size(), 10u);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        EXPECT_EQ(fields[i], (LineField{static_cast<std::int64_t>(i), std::to_string(i)}));
+    }
+    EXPECT_EQ(reader.Reason(), "field 16 \"X=last\": does not start with R");
+    EXPECT_FALSE(reader.NextBatch(4, batch));
+    EXPECT_TRUE(batch.lineFields.empty());
 }
 
 TEST(FormDecoder, LongFieldsAreQuotedShortInTheReason) {

@@ -2,18 +2,19 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 
+#include "decoded_form.h"
+#include "store_readback.h"
+#include "sample_posts.h"
 #include "test_folder.h"
 
 namespace receiver {
 namespace {
-
-const std::string kFscBody =
-    "source=Vantrel20&xversion=2.101020&rater=FSC&externalQuoteImportID=202612720565&fileGenName=202612720565.sti"
-    "&R0=1,1,1,SMITH&R1=1,1,2,JOHN&R2=2,1,1,2001&R3=2,1,2,FORD&R4=2,1,3,F-150%20(4X4|%20XLT)&R5=1,2,1,DOE%20JR"
-    "&R6=1,2,2,(555)%20123-4567|&R7=1,2,3,ONEIL%202&R8=3,1,1,&R9=3,1,2,Y";
 
 const std::string kQqBody =
     "source=Vantrel20&xversion=2.101020&rater=QQ&externalQuoteImportID=202612720566&fileGenName=202612720566.sti"
@@ -24,7 +25,7 @@ ReceivedPost Post(const std::string& body, const std::string& when = "2026-12-07
 }
 
 std::int64_t Add(ImportStore& store, const std::string& body, const std::string& when = "2026-12-07T20:56:05.123Z") {
-    return store.Add(Post(body, when), DecodeForm(body));
+    return store.Add(Post(body, when)).id;
 }
 
 // Runs one query with plain SQLite, as any other tool reading the file would.
@@ -51,28 +52,30 @@ TEST(ImportStore, AnImportReadsBackWholeAfterTheFileIsOpenedAgain) {
         id = Add(store, kFscBody);
     }
     ImportStore reopened(path);
-    const auto found = reopened.FindByExternalId("202612720565");
+    const auto found = ReadWholeByExternalId(reopened, "202612720565");
 
     ASSERT_EQ(found.size(), 1u);
-    const StoredImport& stored = found[0];
+    const ImportExcerpt& stored = found[0];
     EXPECT_EQ(stored.id, id);
-    EXPECT_EQ(stored.post.receivedAt, "2026-12-07T20:56:05.123Z");
-    EXPECT_EQ(stored.post.peer, "127.0.0.1");
-    EXPECT_EQ(stored.post.path, "/krn/import.asp");
-    EXPECT_EQ(stored.post.contentType, "application/x-www-form-urlencoded");
-    EXPECT_EQ(stored.post.body, kFscBody);
-    EXPECT_EQ(stored.form.header.source, "Vantrel20");
-    EXPECT_EQ(stored.form.header.xversion, "2.101020");
-    EXPECT_EQ(stored.form.header.rater, "FSC");
-    EXPECT_EQ(stored.form.header.fileGenName, "202612720565.sti");
-    EXPECT_EQ(stored.form.encoding, FieldEncoding::Record);
-    EXPECT_FALSE(stored.form.Malformed());
+    EXPECT_EQ(stored.receivedAt, "2026-12-07T20:56:05.123Z");
+    EXPECT_EQ(stored.peer, "127.0.0.1");
+    EXPECT_EQ(stored.path.text, "/krn/import.asp");
+    EXPECT_EQ(stored.contentType.text, "application/x-www-form-urlencoded");
+    EXPECT_EQ(stored.body.text, kFscBody);
+    EXPECT_EQ(stored.body.bytes, static_cast<std::int64_t>(kFscBody.size()));
+    EXPECT_EQ(stored.header.source->text, "Vantrel20");
+    EXPECT_EQ(stored.header.xversion->text, "2.101020");
+    EXPECT_EQ(stored.header.rater->text, "FSC");
+    EXPECT_EQ(stored.header.fileGenName->text, "202612720565.sti");
+    EXPECT_EQ(stored.encoding, FieldEncoding::Record);
+    EXPECT_FALSE(stored.malformed);
     const DecodedForm sent = DecodeForm(kFscBody);
-    ASSERT_EQ(stored.form.recordFields.size(), sent.recordFields.size());
+    EXPECT_EQ(stored.fieldCount, static_cast<std::int64_t>(sent.recordFields.size()));
+    ASSERT_EQ(stored.recordFields.size(), sent.recordFields.size());
     for (std::size_t i = 0; i < sent.recordFields.size(); ++i) {
-        const RecordField& a = stored.form.recordFields[i];
+        const RecordFieldExcerpt& a = stored.recordFields[i];
         const RecordField& b = sent.recordFields[i];
-        EXPECT_EQ(std::tie(a.running, a.record, a.occurrence, a.field, a.value),
+        EXPECT_EQ(std::tie(a.running, a.record, a.occurrence, a.field, a.value.text),
                   std::tie(b.running, b.record, b.occurrence, b.field, b.value))
             << "field " << i;
     }
@@ -86,15 +89,15 @@ TEST(ImportStore, LineFieldsAndBytesAbove127ReadBack) {
         Add(store, kQqBody);
     }
     ImportStore reopened(path);
-    const auto found = reopened.FindByExternalId("202612720566");
+    const auto found = ReadWholeByExternalId(reopened, "202612720566");
 
     ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].post.body, kQqBody);
-    EXPECT_EQ(found[0].form.encoding, FieldEncoding::Line);
-    ASSERT_EQ(found[0].form.lineFields.size(), 3u);
-    EXPECT_EQ(found[0].form.lineFields[1].slot, 2);
-    EXPECT_EQ(found[0].form.lineFields[1].text, "XY 50");
-    EXPECT_EQ(found[0].form.lineFields[2].text, "ONEIL 2\xC9");
+    EXPECT_EQ(found[0].body.text, kQqBody);
+    EXPECT_EQ(found[0].encoding, FieldEncoding::Line);
+    ASSERT_EQ(found[0].lineFields.size(), 3u);
+    EXPECT_EQ(found[0].lineFields[1].slot, 2);
+    EXPECT_EQ(found[0].lineFields[1].text.text, "XY 50");
+    EXPECT_EQ(found[0].lineFields[2].text.text, "ONEIL 2\xC9");
 }
 
 TEST(ImportStore, KeepsEveryImportMalformedAndRepeatedOnesIncluded) {
@@ -111,7 +114,7 @@ TEST(ImportStore, KeepsEveryImportMalformedAndRepeatedOnesIncluded) {
     ImportStore reopened(path);
 
     EXPECT_EQ(reopened.Count(), 4);
-    const auto list = reopened.ListNewest(10);
+    const auto list = reopened.ListNewest(10, 100);
     ASSERT_EQ(list.size(), 4u);
     EXPECT_EQ(list[0].receivedAt, "2026-12-07T20:56:08.000Z");
     EXPECT_EQ(list[3].receivedAt, "2026-12-07T20:56:05.000Z");
@@ -123,20 +126,128 @@ TEST(ImportStore, KeepsEveryImportMalformedAndRepeatedOnesIncluded) {
     EXPECT_NE(list[2].malformedReason.find("missing header field xversion"), std::string::npos);
     EXPECT_NE(list[2].malformedReason.find("\"Z9=oops\": does not start with R"), std::string::npos);
     EXPECT_FALSE(list[3].malformed);
-    EXPECT_EQ(reopened.ListNewest(2).size(), 2u);
+    EXPECT_EQ(reopened.ListNewest(2, 100).size(), 2u);
 
-    const auto repeated = reopened.FindByExternalId("202612720565");
+    const auto repeated = reopened.ListByExternalId("202612720565", 10, 100);
     ASSERT_EQ(repeated.size(), 2u);
     EXPECT_GT(repeated[0].id, repeated[1].id);
+    EXPECT_EQ(reopened.CountByExternalId("202612720565"), 2);
+    EXPECT_EQ(reopened.ListByExternalId("202612720565", 1, 100).size(), 1u);
 
-    const auto raw = reopened.FindById(list[2].id);
+    const auto raw = ReadWhole(reopened, list[2].id);
     ASSERT_TRUE(raw.has_value());
-    EXPECT_EQ(raw->post.body, malformed);
-    EXPECT_TRUE(raw->form.Malformed());
-    EXPECT_EQ(raw->form.Reason(), list[2].malformedReason);
-    EXPECT_FALSE(raw->form.header.externalQuoteImportID.has_value());
-    ASSERT_EQ(raw->form.lineFields.size(), 1u);
-    EXPECT_EQ(raw->form.lineFields[0].text, "A");
+    EXPECT_EQ(raw->body.text, malformed);
+    EXPECT_TRUE(raw->malformed);
+    EXPECT_EQ(raw->malformedReason, list[2].malformedReason);
+    EXPECT_FALSE(raw->header.externalQuoteImportID.has_value());
+    ASSERT_EQ(raw->lineFields.size(), 1u);
+    EXPECT_EQ(raw->lineFields[0].text.text, "A");
+}
+
+TEST(ImportStore, AddSaysWhatWasStoredAndWhyItIsMalformed) {
+    TestFolder folder;
+    ImportStore store(folder.File("imports.sqlite"));
+
+    const AddedImport first = store.Add(Post(kFscBody));
+    const AddedImport second = store.Add(Post("source=Vantrel20&R0=A"));
+
+    EXPECT_EQ(first.id, 1);
+    EXPECT_EQ(first.malformedReason, "");
+    EXPECT_EQ(second.id, 2);
+    EXPECT_EQ(second.malformedReason.rfind("missing header field xversion", 0), 0u) << second.malformedReason;
+}
+
+// Many thousands of fields go in through statements of many rows and batches of decoded
+// fields; each must land in its place, none twice, none lost, also at the batch edges.
+TEST(ImportStore, AnImportOfTensOfThousandsOfFieldsReadsBackInOrder) {
+    TestFolder folder;
+    ImportStore store(folder.File("imports.sqlite"));
+    const int fields = 20011;  // not a multiple of a batch or of a statement's rows
+    std::string line = "source=Vantrel20&xversion=2&rater=QQ&externalQuoteImportID=1&fileGenName=1.sti";
+    std::string record = "source=Vantrel20&xversion=2&rater=FSC&externalQuoteImportID=2&fileGenName=2.sti";
+    for (int i = 0; i < fields; ++i) {
+        line += "&R" + std::to_string(i) + "=L" + std::to_string(i);
+        record += "&R" + std::to_string(i) + "=" + std::to_string(i % 29) + ",1," + std::to_string(i) + ",V" +
+                  std::to_string(i);
+    }
+    Add(store, line);
+    Add(store, record);
+
+    const auto lines = ReadWhole(store, 1);
+    ASSERT_TRUE(lines.has_value());
+    EXPECT_EQ(lines->fieldCount, fields);
+    ASSERT_EQ(lines->lineFields.size(), static_cast<std::size_t>(fields));
+    const auto records = ReadWhole(store, 2);
+    ASSERT_TRUE(records.has_value());
+    EXPECT_EQ(records->fieldCount, fields);
+    ASSERT_EQ(records->recordFields.size(), static_cast<std::size_t>(fields));
+    for (int i = 0; i < fields; ++i) {
+        ASSERT_EQ(lines->lineFields[i].slot, i);
+        ASSERT_EQ(lines->lineFields[i].text.text, "L" + std::to_string(i));
+        const RecordFieldExcerpt& field = records->recordFields[i];
+        ASSERT_EQ(std::tie(field.running, field.record, field.field, field.value.text),
+                  std::make_tuple(std::int64_t{i}, std::int64_t{i % 29}, std::int64_t{i}, "V" + std::to_string(i)));
+    }
+}
+
+TEST(ImportStore, ExcerptsAreCutToTheirLimitsAndFieldsReadARunAtATime) {
+    TestFolder folder;
+    ImportStore store(folder.File("imports.sqlite"));
+    std::string body =
+        "source=Vantrel20&xversion=2&rater=QQ&externalQuoteImportID=1&fileGenName=" + std::string(300, 'F');
+    for (int i = 0; i < 25; ++i) {
+        body += "&R" + std::to_string(i) + "=" + (i == 12 ? std::string(1000, 'V') : "short");
+    }
+    Add(store, body);
+
+    ExcerptLimits limits;
+    limits.firstField = 10;
+    limits.fieldCount = 5;
+    limits.textBytes = 8;
+    limits.bodyBytes = 16;
+    const auto excerpt = store.Read(1, limits);
+
+    ASSERT_TRUE(excerpt.has_value());
+    EXPECT_EQ(excerpt->fieldCount, 25);
+    EXPECT_EQ(excerpt->firstField, 10);
+    ASSERT_EQ(excerpt->lineFields.size(), 5u);
+    EXPECT_EQ(excerpt->lineFields[0].slot, 10);
+    EXPECT_EQ(excerpt->lineFields[2].text.text, "VVVVVVVV");
+    EXPECT_EQ(excerpt->lineFields[2].text.bytes, 1000);
+    EXPECT_TRUE(excerpt->lineFields[2].text.Cut());
+    EXPECT_FALSE(excerpt->lineFields[3].text.Cut());
+    EXPECT_EQ(excerpt->header.fileGenName->text, "FFFFFFFF");
+    EXPECT_EQ(excerpt->header.fileGenName->bytes, 300);
+    EXPECT_EQ(excerpt->header.source->text, "Vantrel2");
+    EXPECT_EQ(excerpt->body.text, body.substr(0, 16));
+    EXPECT_EQ(excerpt->body.bytes, static_cast<std::int64_t>(body.size()));
+
+    limits.firstField = 24;
+    EXPECT_EQ(store.Read(1, limits)->lineFields.size(), 1u);
+    limits.firstField = 25;
+    EXPECT_TRUE(store.Read(1, limits)->lineFields.empty());
+
+    const auto summaries = store.ListNewest(10, 4);
+    ASSERT_EQ(summaries.size(), 1u);
+    EXPECT_EQ(summaries[0].header.fileGenName->text, "FFFF");
+    EXPECT_EQ(summaries[0].fieldCount, 25);
+}
+
+TEST(ImportStore, TheRawBodyReadsBackInPieces) {
+    TestFolder folder;
+    ImportStore store(folder.File("imports.sqlite"));
+    Add(store, kQqBody);
+    Add(store, "");
+
+    EXPECT_EQ(store.BodySize(1), static_cast<std::int64_t>(kQqBody.size()));
+    std::string pieces;
+    for (std::int64_t offset = 0; offset < static_cast<std::int64_t>(kQqBody.size()); offset += 7) {
+        pieces += store.ReadBody(1, offset, 7);
+    }
+    EXPECT_EQ(pieces, kQqBody);
+    EXPECT_EQ(store.ReadBody(1, static_cast<std::int64_t>(kQqBody.size()), 7), "");
+    EXPECT_EQ(store.BodySize(2), 0);
+    EXPECT_EQ(store.ReadBody(2, 0, 7), "");
 }
 
 TEST(ImportStore, UnknownIdentifiersAndNumbersFindNothing) {
@@ -144,9 +255,12 @@ TEST(ImportStore, UnknownIdentifiersAndNumbersFindNothing) {
     ImportStore store(folder.File("imports.sqlite"));
     Add(store, kFscBody);
 
-    EXPECT_TRUE(store.FindByExternalId("999").empty());
-    EXPECT_TRUE(store.FindByExternalId("").empty());
-    EXPECT_FALSE(store.FindById(999).has_value());
+    EXPECT_TRUE(store.ListByExternalId("999", 10, 100).empty());
+    EXPECT_TRUE(store.ListByExternalId("", 10, 100).empty());
+    EXPECT_EQ(store.CountByExternalId("999"), 0);
+    EXPECT_FALSE(store.Read(999, ExcerptLimits()).has_value());
+    EXPECT_FALSE(store.BodySize(999).has_value());
+    EXPECT_THROW(store.ReadBody(999, 0, 10), StoreError);
 }
 
 TEST(ImportStore, TheFileIsPlainSqliteForOtherTools) {
@@ -168,6 +282,7 @@ TEST(ImportStore, TheFileIsPlainSqliteForOtherTools) {
                         "encoding = 'Line' AND rater = 'QQ' AND typeof(raw_body) = 'blob'"),
               1);
     EXPECT_EQ(CountRows(path, "PRAGMA user_version"), 1);
+    EXPECT_EQ(CountRows(path, "SELECT count(*) FROM pragma_journal_mode WHERE journal_mode = 'wal'"), 1);
 }
 
 TEST(ImportStore, AMissingHeaderFieldIsNullAndAnEmptyOneIsEmpty) {
@@ -179,10 +294,10 @@ TEST(ImportStore, AMissingHeaderFieldIsNullAndAnEmptyOneIsEmpty) {
     }
     EXPECT_EQ(CountRows(path, "SELECT count(*) FROM imports WHERE xversion = '' AND file_gen_name IS NULL"), 1);
     ImportStore reopened(path);
-    const auto found = reopened.FindByExternalId("7");
+    const auto found = ReadWholeByExternalId(reopened, "7");
     ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].form.header.xversion, "");
-    EXPECT_FALSE(found[0].form.header.fileGenName.has_value());
+    EXPECT_EQ(found[0].header.xversion->text, "");
+    EXPECT_FALSE(found[0].header.fileGenName.has_value());
 }
 
 TEST(ImportStore, RefusesFilesItCannotUse) {
@@ -208,6 +323,71 @@ TEST(ImportStore, RefusesFilesItCannotUse) {
     }
 }
 
+// Overwrites the file's last page with bytes no page can hold, leaving its first page (and
+// with it the schema version) intact.
+void DamageLastPage(const std::string& path) {
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekg(0, std::ios::end);
+    const std::streamoff size = file.tellg();
+    ASSERT_GT(size, 4 * 4096);
+    file.seekp(size - 4096);
+    const std::string garbage(4096, '\xff');
+    file.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
+}
+
+TEST(ImportStore, ADamagedFileIsRefusedAtStart) {
+    TestFolder folder;
+    const std::string path = folder.File("imports.sqlite");
+    {
+        ImportStore store(path);
+        for (int i = 0; i < 25; ++i) {
+            Add(store, kFscBody);
+        }
+    }
+    DamageLastPage(path);
+
+    try {
+        ImportStore store(path);
+        FAIL() << "a damaged file was taken";
+    } catch (const StoreError& error) {
+        EXPECT_NE(std::string(error.what()).find("damaged"), std::string::npos) << error.what();
+    }
+}
+
+// What happened to ImportStore(path) in a child process without the right to write the file
+// (root, whom permissions do not stop, becomes "nobody" there first): 0 refused with a
+// message saying so, 1 taken, 2 refused for another reason.
+int OpenWithoutWriteRight(const std::string& path) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(3);
+        }
+        try {
+            ImportStore store(path);
+            _exit(1);
+        } catch (const StoreError& error) {
+            _exit(std::string(error.what()).find("cannot be written") != std::string::npos ? 0 : 2);
+        }
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(ImportStore, AFileThatCannotBeWrittenIsRefusedAtStart) {
+    TestFolder folder;
+    const std::string path = folder.File("imports.sqlite");
+    {
+        ImportStore store(path);
+        Add(store, kFscBody);
+    }
+    ASSERT_EQ(chmod(std::filesystem::path(path).parent_path().c_str(), 0755), 0);
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+
+    EXPECT_EQ(OpenWithoutWriteRight(path), 0);
+}
+
 TEST(ImportStore, AWriteThatFailsHalfwayLeavesNothingBehind) {
     TestFolder folder;
     const std::string path = folder.File("imports.sqlite");
@@ -216,7 +396,7 @@ TEST(ImportStore, AWriteThatFailsHalfwayLeavesNothingBehind) {
         Add(store, kQqBody);
     }
     {
-        // A trigger makes the third field's insert fail, after the import's own row went in.
+        // A trigger makes the third field's insert fail, after the first two went in.
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
         ASSERT_EQ(sqlite3_exec(db,
@@ -230,7 +410,7 @@ TEST(ImportStore, AWriteThatFailsHalfwayLeavesNothingBehind) {
     EXPECT_THROW(Add(store, kFscBody), StoreError);
 
     EXPECT_EQ(store.Count(), 1);
-    EXPECT_TRUE(store.FindByExternalId("202612720565").empty());
+    EXPECT_TRUE(store.ListByExternalId("202612720565", 10, 100).empty());
     EXPECT_EQ(CountRows(path, "SELECT count(*) FROM record_fields"), 0);
     // And the store goes on working.
     EXPECT_NO_THROW(Add(store, kQqBody));
@@ -243,7 +423,8 @@ TEST(ImportStore, AClosedStoreRefusesWork) {
     store.Close();
 
     EXPECT_THROW(Add(store, kFscBody), StoreError);
-    EXPECT_THROW(store.ListNewest(1), StoreError);
+    EXPECT_THROW(store.ListNewest(1, 100), StoreError);
+    EXPECT_THROW(store.Read(1, ExcerptLimits()), StoreError);
 }
 
 }  // namespace

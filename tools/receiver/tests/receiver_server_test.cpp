@@ -1,19 +1,17 @@
 // The real server on 127.0.0.1, on a port the system picks, spoken to over HTTP.
 #include "receiver_server.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <future>
-#include <iostream>
 #include <sstream>
 #include <thread>
 
+#include "running_receiver.h"
+#include "sample_posts.h"
+#include "store_readback.h"
 #include "test_folder.h"
 
 namespace receiver {
@@ -21,70 +19,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const std::string kFormType = "application/x-www-form-urlencoded";
-
-const std::string kFscBody =
-    "source=Vantrel20&xversion=2.101020&rater=FSC&externalQuoteImportID=202612720565&fileGenName=202612720565.sti"
-    "&R0=1,1,1,SMITH&R1=1,1,2,JOHN&R2=2,1,1,2001&R3=2,1,2,FORD&R4=2,1,3,F-150%20(4X4|%20XLT)&R5=1,2,1,DOE%20JR"
-    "&R6=1,2,2,(555)%20123-4567|&R7=1,2,3,ONEIL%202&R8=3,1,1,&R9=3,1,2,Y";
-
 std::string QqBody(const std::string& id, const std::string& fieldPart) {
     return "source=Vantrel20&xversion=2.101020&rater=QQ&externalQuoteImportID=" + id + "&fileGenName=" + id + ".sti" +
            fieldPart;
 }
-
-// Waits for Serve to end, at most `limit`; a server that does not stop ends the test run,
-// since nothing else could end its thread.
-bool FinishServing(std::future<bool>& serving, std::chrono::seconds limit) {
-    if (serving.wait_for(limit) != std::future_status::ready) {
-        std::cerr << "the receiver did not stop within " << limit.count() << " s\n";
-        std::abort();
-    }
-    return serving.get();
-}
-
-// A receiver serving on 127.0.0.1 in a thread of its own, stopped with the object.
-class RunningReceiver {
-public:
-    explicit RunningReceiver(const std::string& databasePath) : store_(databasePath), server_(store_, log_) {
-        port_ = server_.Bind("127.0.0.1", 0);
-        if (port_ <= 0) {
-            throw std::runtime_error("cannot bind a free port on 127.0.0.1");
-        }
-        serving_ = std::async(std::launch::async, [this] { return server_.Serve(); });
-    }
-    ~RunningReceiver() {
-        if (serving_.valid()) {
-            Stop();
-        }
-    }
-
-    httplib::Client Client() const {
-        httplib::Client client("127.0.0.1", port_);
-        client.set_connection_timeout(5);
-        client.set_read_timeout(5);
-        client.set_write_timeout(5);
-        return client;
-    }
-
-    // Returns what Serve returned.
-    bool Stop() {
-        server_.Stop();
-        return FinishServing(serving_, 10s);
-    }
-
-    // Only after Stop: the log is written by the server's threads until then.
-    std::string Log() const { return log_.str(); }
-    int Port() const { return port_; }
-    ImportStore& Store() { return store_; }
-
-private:
-    std::ostringstream log_;
-    ImportStore store_;
-    ReceiverServer server_;
-    int port_ = -1;
-    std::future<bool> serving_;
-};
 
 TEST(ReceiverServer, PostThenStartPageThenIndexOverRealHttp) {
     TestFolder folder;
@@ -134,27 +72,11 @@ TEST(ReceiverServer, PostThenStartPageThenIndexOverRealHttp) {
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 6) << log;
 
     ImportStore reopened(path);
-    const auto stored = reopened.FindByExternalId("202612720565");
+    const auto stored = ReadWholeByExternalId(reopened, "202612720565");
     ASSERT_EQ(stored.size(), 1u);
-    EXPECT_EQ(stored[0].post.body, kFscBody);
-    EXPECT_EQ(stored[0].post.path, "/krn/import.asp");
-    EXPECT_EQ(stored[0].form.recordFields.size(), 10u);
-}
-
-// Reads a whole answer from a socket that the server closes after it, within a bounded time.
-std::string ReadUntilClosed(int socket) {
-    timeval limit{5, 0};
-    setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    std::string answer;
-    char buffer[4096];
-    for (int reads = 0; reads < 1000; ++reads) {
-        const ssize_t got = recv(socket, buffer, sizeof buffer, 0);
-        if (got <= 0) {
-            break;
-        }
-        answer.append(buffer, static_cast<std::size_t>(got));
-    }
-    return answer;
+    EXPECT_EQ(stored[0].body.text, kFscBody);
+    EXPECT_EQ(stored[0].path.text, "/krn/import.asp");
+    EXPECT_EQ(stored[0].recordFields.size(), 10u);
 }
 
 TEST(ReceiverServer, TakesAnHttp10PostAsVantrelSendsIt) {
@@ -168,29 +90,24 @@ TEST(ReceiverServer, TakesAnHttp10PostAsVantrelSendsIt) {
         "\r\nUser-Agent: Vantrel\r\nHost: 127.0.0.1\r\nContent-Length: " + std::to_string(body.size()) +
         "\r\nPragma: no-cache\r\n\r\n" + body;
 
-    const int connection = socket(AF_INET, SOCK_STREAM, 0);
+    const int connection = ConnectTo(receiver.Port());
     ASSERT_GE(connection, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(receiver.Port()));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(connect(connection, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(send(connection, request.data(), request.size(), 0), static_cast<ssize_t>(request.size()));
+    ASSERT_TRUE(SendAll(connection, request));
     const std::string answer = ReadUntilClosed(connection);
     close(connection);
 
     EXPECT_EQ(answer.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << answer;
     EXPECT_NE(answer.find("\r\n\r\nOK: stored as import 1\n"), std::string::npos) << answer;
-    const auto stored = receiver.Store().FindByExternalId("202612720570");
+    const auto stored = ReadWholeByExternalId(receiver.Store(), "202612720570");
     ASSERT_EQ(stored.size(), 1u);
-    EXPECT_EQ(stored[0].post.body, body);
-    EXPECT_EQ(stored[0].post.path, "/cgi/post.asp");
-    ASSERT_EQ(stored[0].form.lineFields.size(), 2u);
-    EXPECT_EQ(stored[0].form.lineFields[0].text,
+    EXPECT_EQ(stored[0].body.text, body);
+    EXPECT_EQ(stored[0].path.text, "/cgi/post.asp");
+    ASSERT_EQ(stored[0].lineFields.size(), 2u);
+    EXPECT_EQ(stored[0].lineFields[0].text.text,
               "M\xDCLLER \xC9"
               "COLE");
-    EXPECT_EQ(stored[0].form.lineFields[1].slot, 3);
-    EXPECT_EQ(stored[0].form.lineFields[1].text, "A=B+C?D/E|(F)");
+    EXPECT_EQ(stored[0].lineFields[1].slot, 3);
+    EXPECT_EQ(stored[0].lineFields[1].text.text, "A=B+C?D/E|(F)");
 }
 
 TEST(ReceiverServer, ALongExportIsStoredWhole) {
@@ -207,11 +124,11 @@ TEST(ReceiverServer, ALongExportIsStoredWhole) {
     ASSERT_TRUE(posted) << httplib::to_string(posted.error());
     EXPECT_EQ(posted->status, 200) << posted->body;
 
-    const auto stored = receiver.Store().FindByExternalId("202612720571");
+    const auto stored = ReadWholeByExternalId(receiver.Store(), "202612720571");
     ASSERT_EQ(stored.size(), 1u);
-    EXPECT_EQ(stored[0].post.body, body);
-    ASSERT_EQ(stored[0].form.lineFields.size(), 5000u);
-    EXPECT_EQ(stored[0].form.lineFields[4999].text, "LINE 4999 OF THE EXPORT");
+    EXPECT_EQ(stored[0].body.text, body);
+    ASSERT_EQ(stored[0].lineFields.size(), 5000u);
+    EXPECT_EQ(stored[0].lineFields[4999].text.text, "LINE 4999 OF THE EXPORT");
 }
 
 TEST(ReceiverServer, AMalformedPostIsStoredRawFlaggedAndAnswered200) {
@@ -225,11 +142,11 @@ TEST(ReceiverServer, AMalformedPostIsStoredRawFlaggedAndAnswered200) {
     EXPECT_EQ(posted->body.rfind("OK: stored as import 1, flagged malformed: missing header field xversion", 0), 0u)
         << posted->body;
 
-    const auto stored = receiver.Store().FindById(1);
+    const auto stored = ReadWhole(receiver.Store(), 1);
     ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(stored->post.body, body);
-    EXPECT_TRUE(stored->form.Malformed());
-    EXPECT_NE(stored->form.Reason().find("not the 4 comma-separated parts"), std::string::npos);
+    EXPECT_EQ(stored->body.text, body);
+    EXPECT_TRUE(stored->malformed);
+    EXPECT_NE(stored->malformedReason.find("not the 4 comma-separated parts"), std::string::npos);
 
     const auto page = receiver.Client().Get("/?import=1");
     ASSERT_TRUE(page);
@@ -291,10 +208,10 @@ TEST(ReceiverServer, PostsArrivingTogetherAreAllKept) {
     for (int sender = 0; sender < kSenders; ++sender) {
         for (int post = 0; post < kPostsEach; ++post) {
             const std::string id = std::to_string(sender) + "-" + std::to_string(post);
-            const auto stored = receiver.Store().FindByExternalId(id);
+            const auto stored = ReadWholeByExternalId(receiver.Store(), id);
             ASSERT_EQ(stored.size(), 1u) << id;
-            ASSERT_EQ(stored[0].form.lineFields.size(), 1u) << id;
-            EXPECT_EQ(stored[0].form.lineFields[0].text, id);
+            ASSERT_EQ(stored[0].lineFields.size(), 1u) << id;
+            EXPECT_EQ(stored[0].lineFields[0].text.text, id);
         }
     }
 }
@@ -303,18 +220,20 @@ TEST(ReceiverServer, StopEndsServeWhenAskedBeforeOrJustAfterItStarts) {
     TestFolder folder;
     ImportStore store(folder.File("receiver.sqlite"));
     std::ostringstream log;
+    ServerLimits limits;
+    limits.workerThreads = 2;
     {
-        ReceiverServer server(store, log);
+        ReceiverServer server(log, limits);
         ASSERT_GT(server.Bind("127.0.0.1", 0), 0);
         server.Stop();
-        auto serving = std::async(std::launch::async, [&server] { return server.Serve(); });
+        auto serving = std::async(std::launch::async, [&] { return server.Serve(store); });
         EXPECT_TRUE(FinishServing(serving, 5s));
     }
     // A stop racing with the start of Serve must never be lost.
     for (int round = 0; round < 20; ++round) {
-        ReceiverServer server(store, log);
+        ReceiverServer server(log, limits);
         ASSERT_GT(server.Bind("127.0.0.1", 0), 0);
-        auto serving = std::async(std::launch::async, [&server] { return server.Serve(); });
+        auto serving = std::async(std::launch::async, [&] { return server.Serve(store); });
         if (round % 2 == 1) {
             std::this_thread::sleep_for(1ms);
         }
@@ -327,9 +246,8 @@ TEST(ReceiverServer, StopEndsServeWhenAskedBeforeOrJustAfterItStarts) {
 TEST(ReceiverServer, APortAlreadyTakenCannotBeBound) {
     TestFolder folder;
     RunningReceiver first(folder.File("first.sqlite"));
-    ImportStore store(folder.File("second.sqlite"));
     std::ostringstream log;
-    ReceiverServer second(store, log);
+    ReceiverServer second(log);
 
     EXPECT_EQ(second.Bind("127.0.0.1", first.Port()), -1);
     EXPECT_EQ(second.Bind("not an address", 0), -1);
