@@ -4,7 +4,9 @@ reference receiver, which stores the quote field by field as the sample file has
 import csv
 import http.client
 import re
+import socket
 import sqlite3
+import ssl
 import subprocess
 import time
 from pathlib import Path
@@ -37,22 +39,32 @@ def expected_fields(sample):
     return fields
 
 
-@pytest.fixture
-def reference_receiver(tmp_path):
+def start_receiver(database, *flags, port=80):
+    """Starts the reference receiver on 127.0.0.1 and waits until it takes connections."""
     if not RECEIVER.exists():
         pytest.fail(f"{RECEIVER} is missing: build the native preset first")
-    database = tmp_path / "receiver.sqlite"
-    process = subprocess.Popen([str(RECEIVER), "--db", str(database)], stdout=subprocess.DEVNULL,
+    process = subprocess.Popen([str(RECEIVER), "--db", str(database), *map(str, flags)], stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL)
     for _ in range(100):
         try:
-            http.client.HTTPConnection("127.0.0.1", 80, timeout=1).request("GET", "/")
+            socket.create_connection(("127.0.0.1", port), timeout=1).close()
             break
         except OSError:
             time.sleep(0.05)
-    yield database
+    return process
+
+
+def stop_receiver(process):
     process.terminate()
     assert process.wait(timeout=10) == 0
+
+
+@pytest.fixture
+def reference_receiver(tmp_path):
+    database = tmp_path / "receiver.sqlite"
+    process = start_receiver(database)
+    yield database
+    stop_receiver(process)
 
 
 def test_the_sample_export_arrives_decoded_in_the_reference_receiver(program, handoff, reference_receiver):
@@ -79,3 +91,31 @@ def test_the_sample_export_arrives_decoded_in_the_reference_receiver(program, ha
     page = connection.getresponse()
     assert page.status == 200
     assert b"F-150 (4X4| XLT)|" in page.read()
+
+
+def test_an_https_route_reaches_the_reference_receiver_over_tls(program, handoff, trust_test_ca, tmp_path):
+    # What a customer's IT can try: the receiver with a certificate the machine trusts, and a
+    # route whose server begins "https://".
+    certificate, key = trust_test_ca.server("receiver", "localhost")
+    database = tmp_path / "receiver.sqlite"
+    process = start_receiver(database, "--cert", certificate, "--key", key, port=443)
+    try:
+        program.configure("FSC", serverPostFile="krn/import.asp", krnLaunchFile="krn/start.asp",
+                          productName="DEMO AUTO")
+        program.route("DEMO AUTO", server="https://localhost")
+        program.write("QUOTE.TXT", SAMPLE.read_bytes())
+        run = program.run(f"{program.windows_path}\\quote.txt", STATUS_WINDOW, timeout=60)
+        assert (run.timed_out, run.messages) == (False, [])
+
+        (number, import_id), = sqlite3.connect(database).execute(
+            "SELECT id, external_quote_import_id FROM imports").fetchall()
+        (_, arguments), = handoff.requests()
+        assert arguments == f'"https://localhost/krn/start.asp?externalQuoteImportID={import_id}" '
+        # The start page, over TLS with the same certificate.
+        context = ssl.create_default_context(cafile=str(trust_test_ca.ca_certificate))
+        connection = http.client.HTTPSConnection("localhost", 443, timeout=10, context=context)
+        connection.request("GET", f"/krn/start.asp?externalQuoteImportID={import_id}")
+        assert connection.getresponse().status == 200
+        assert number == 1
+    finally:
+        stop_receiver(process)
