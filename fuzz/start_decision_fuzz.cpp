@@ -23,6 +23,7 @@
 #include "app/start_decision.h"
 #include "fuzz_support.h"
 #include "support/text.h"
+#include "support/tove_folder.h"
 
 namespace {
 
