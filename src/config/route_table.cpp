@@ -1,5 +1,7 @@
 #include "config/route_table.h"
 
+#include <vector>
+
 #include "config/builtin_routes.h"
 #include "config/route_row.h"
 #include "support/text.h"
@@ -29,21 +31,32 @@ void SwitchSite(RouteTableRow& row, const SiteRule& rule, const char* serverUrl,
     }
 }
 
-// Rules run in list order, and within a rule development, then support, then staging. Each
-// step searches the row as the step before left it: once the development site has replaced
-// the live server, the support and staging steps of the same rule find nothing more to do.
-void ApplySiteRules(const std::string& siteMode, RouteTableRow& row) {
+// One step of the site rules: the rule's live values give way to these.
+struct SiteSwitch {
+    const SiteRule* rule;
+    const char* serverUrl;
+    const char* browserPath;
+};
+
+// The steps the site mode asks for. Rules run in list order, and within a rule development,
+// then support, then staging. Each step searches the row as the step before left it: once
+// the development site has replaced the live server, the support and staging steps of the
+// same rule find nothing more to do. The mode is the same for every row, so it is searched
+// once per build, not once per row.
+std::vector<SiteSwitch> SiteSwitches(const std::string& siteMode) {
     const bool dev = text::Contains(siteMode, "DEVSITE");
     const bool support = text::Contains(siteMode, "SUPPORTSITE") || text::Contains(siteMode, "SUPSITE");
     const bool staging = text::Contains(siteMode, "STAGINGSITE") || text::Contains(siteMode, "STAGESITE");
+    std::vector<SiteSwitch> switches;
     for (const SiteRule& rule : SiteRules()) {
         if (!text::Contains(siteMode, rule.routeCode)) continue;
-        if (dev) SwitchSite(row, rule, rule.devServerUrl, rule.devBrowserPath);
-        if (support) SwitchSite(row, rule, rule.supportServerUrl, rule.supportBrowserPath);
+        if (dev) switches.push_back({&rule, rule.devServerUrl, rule.devBrowserPath});
+        if (support) switches.push_back({&rule, rule.supportServerUrl, rule.supportBrowserPath});
         if (staging && rule.HasStagingServer()) {
-            SwitchSite(row, rule, rule.stagingServerUrl, rule.stagingBrowserPath);
+            switches.push_back({&rule, rule.stagingServerUrl, rule.stagingBrowserPath});
         }
     }
+    return switches;
 }
 
 }  // namespace
@@ -53,29 +66,45 @@ RouteTable::RouteTable() {
 }
 
 void RouteTable::Build() {
+    FieldReader reader = StartBuild();
+    siteMode_ = "LIVE";
+    // The existence test keeps the usual case, no file, free of the reader's retry delay.
+    if (FileExists(kSiteRouteFileName)) {
+        ReadFields(kSiteRouteFileName, reader);
+        siteMode_ = rawRows_[1];
+    }
+    FinishBuild();
+}
+
+void RouteTable::BuildFromSiteFile(const std::string& siteFileText) {
+    FieldReader reader = StartBuild();
+    reader.Take(siteFileText);
+    siteMode_ = rawRows_[1];
+    FinishBuild();
+}
+
+FieldReader RouteTable::StartBuild() {
     for (int slot = 0; slot <= kSlots; ++slot) {
         rawRows_[slot].clear();
         rows_[slot] = RouteTableRow();
     }
+    // Value n of the file lands in slot n; values past slot 200 are not stored.
+    return FieldReader(";", rawRows_ + 1, kSlots);
+}
 
-    siteMode_ = "LIVE";
-    // The existence test keeps the usual case, no file, free of the reader's retry delay.
-    if (FileExists(kSiteRouteFileName)) {
-        // Value n of the file lands in slot n; values past slot 200 are not stored.
-        ReadFields(kSiteRouteFileName, ";", rawRows_ + 1, kSlots);
-        siteMode_ = rawRows_[1];
-    }
+void RouteTable::FinishBuild() {
     siteMode_ = text::TrimRight(text::ToUpper(siteMode_));
 
     const auto& builtin = BuiltinRouteRows();
     for (int i = 0; i < kBuiltinRouteCount; ++i) rawRows_[1 + i] = builtin[i];
 
+    const std::vector<SiteSwitch> switches = SiteSwitches(siteMode_);
     for (int slot = 1; slot <= kSlots; ++slot) {
         RouteTableRow& row = rows_[slot];
         route_row::Split(rawRows_[slot], kColumns, row);
         row.serverUrl = text::TrimRight(row.serverUrl);
         row.browserPath = text::TrimRight(row.browserPath);
-        ApplySiteRules(siteMode_, row);
+        for (const SiteSwitch& step : switches) SwitchSite(row, *step.rule, step.serverUrl, step.browserPath);
     }
 }
 

@@ -3,11 +3,6 @@
 #include <algorithm>
 
 namespace text {
-namespace {
-bool IsWhiteSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-}  // namespace
 
 std::string TrimRight(std::string value) {
     std::size_t end = value.size();

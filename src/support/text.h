@@ -6,6 +6,12 @@
 
 namespace text {
 
+// One byte of the space class: the bytes the C library's isspace and atoi take for white
+// space in the "C" locale.
+inline bool IsWhiteSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
 // Removes trailing white space; leading white space is never removed.
 std::string TrimRight(std::string value);
 

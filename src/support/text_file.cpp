@@ -96,45 +96,20 @@ bool FileExists(const std::string& path) {
     return true;
 }
 
-bool ReadFields(const std::string& path, const std::string& separator, std::string values[], std::size_t capacity) {
+bool ReadFields(const std::string& path, FieldReader& reader) {
     OpenedFile file = OpenFile(path, "READONLY", "NETWORK", 0);
     if (!file) return false;
-    const char separatorByte = separator.empty() ? '\n' : separator[0];
-
-    std::string pending;
-    std::size_t next = 0;
-    auto take = [&](char byte) {
-        if (byte == separatorByte) {
-            if (next < capacity) values[next++] = pending;
-            pending.clear();
-        } else if (byte == '\n') {
-            pending.clear();
-        } else if (byte != '\0') {
-            pending += byte;
-        }
-    };
-
-    // A CR is held back one byte: directly before a line feed it is not seen at all.
-    bool heldCr = false;
     char buffer[1 << 16];
     std::size_t got;
-    while (next < capacity && (got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
-        for (std::size_t i = 0; i < got; ++i) {
-            const char byte = buffer[i];
-            if (heldCr) {
-                heldCr = false;
-                if (byte != '\n') take('\r');
-            }
-            if (byte == '\r') {
-                heldCr = true;
-            } else {
-                take(byte);
-            }
-        }
+    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0 && reader.Take(buffer, got)) {
     }
-    // A CR held at the end of the file would only join text that is dropped anyway.
     if (!file.Close()) ReportFailedClose(path);
     return true;
+}
+
+bool ReadFields(const std::string& path, const std::string& separator, std::string values[], std::size_t capacity) {
+    FieldReader reader(separator, values, capacity);
+    return ReadFields(path, reader);
 }
 
 std::size_t WriteLines(const std::string values[], const std::string& path, const std::string& separator,
