@@ -12,8 +12,8 @@
 
 // Export files run to megabytes on one line, so every step here is one walk along the
 // line: values are cut by moving an index, never by erasing from the front again and
-// again, and the bytes of a value go into the body in runs between the bytes the form
-// body changes, not one append per byte.
+// again, and the body is written byte by byte straight into its own string's room (see
+// BodyWriter) rather than by an append for every piece.
 
 namespace {
 
@@ -45,47 +45,76 @@ constexpr ByteRoles MakeRoles(bool recordValue) {
 constexpr ByteRoles kLineRoles = MakeRoles(false);
 constexpr ByteRoles kRecordValueRoles = MakeRoles(true);
 
-// Appends [begin, end) as the form body carries it, by `roles`; a comma becomes "|" when
-// `commasAsBars`, else it goes.
-void AppendBodyBytes(std::string& body, const char* begin, const char* end, const ByteRoles& roles, bool commasAsBars) {
-    const char* run = begin;
-    for (const char* c = begin; c != end; ++c) {
-        const ByteRole role = roles.of[static_cast<unsigned char>(*c)];
-        if (role == kKept) continue;
-        body.append(run, static_cast<std::size_t>(c - run));
-        if (role == kSpace) {
-            body.append("%20", 3);
-        } else if (role == kComma && commasAsBars) {
-            body += '|';
-        }
-        run = c + 1;
+// The most a byte of a line grows to in the body ("%20").
+constexpr std::size_t kMostBytesPerByte = 3;
+
+// The form body, written through a pointer into the string's own room: a field is a few
+// bytes, and a string append for each piece of it cost more than the rest of the encoding.
+// The room is opened ahead in steps, so what is zero-filled ahead of the writing is small.
+class BodyWriter {
+public:
+    explicit BodyWriter(std::size_t expectedSize) { body_.reserve(expectedSize); }
+
+    // Room for at least `size` bytes; write them from the pointer returned, then Advance.
+    char* Room(std::size_t size) {
+        if (body_.size() - used_ < size) body_.resize(used_ + std::max(size, kStep));
+        return &body_[used_];
     }
-    body.append(run, static_cast<std::size_t>(end - run));
+    void Advance(const char* end) { used_ = static_cast<std::size_t>(end - body_.data()); }
+
+    std::string Finish() {
+        body_.resize(used_);
+        return std::move(body_);
+    }
+
+private:
+    static constexpr std::size_t kStep = 1 << 16;
+    std::string body_;
+    std::size_t used_ = 0;
+};
+
+// Writes [begin, end) as the form body carries it, by `roles`; a comma becomes "|" when
+// `commasAsBars`, else it goes.
+void WriteBodyBytes(BodyWriter& body, const char* begin, const char* end, const ByteRoles& roles, bool commasAsBars) {
+    char* at = body.Room(kMostBytesPerByte * static_cast<std::size_t>(end - begin));
+    for (const char* c = begin; c != end; ++c) {
+        switch (roles.of[static_cast<unsigned char>(*c)]) {
+            case kKept:
+                *at++ = *c;
+                break;
+            case kSpace:
+                std::memcpy(at, "%20", 3);
+                at += 3;
+                break;
+            case kComma:
+                if (commasAsBars) *at++ = '|';
+                break;
+            case kDropped:
+                break;
+        }
+    }
+    body.Advance(at);
 }
 
 // "&" and "%" would break the form body; they go before a line is cut up, so a cut never
 // sees them.
 void RemoveAmpersandsAndPercents(std::string& line) {
-    const void* ampersand = std::memchr(line.data(), '&', line.size());
-    const void* percent = std::memchr(line.data(), '%', line.size());
-    if (ampersand == nullptr && percent == nullptr) return;
-    const std::size_t first =
-        static_cast<std::size_t>(std::min(ampersand ? static_cast<const char*>(ampersand) : line.data() + line.size(),
-                                          percent ? static_cast<const char*>(percent) : line.data() + line.size()) -
-                                 line.data());
-    line.erase(std::remove_if(line.begin() + static_cast<std::ptrdiff_t>(first), line.end(),
-                              [](char c) { return c == '&' || c == '%'; }),
-               line.end());
+    char* out = &line[0];
+    for (const char c : line) {
+        *out = c;
+        out += c != '&' && c != '%';
+    }
+    line.resize(static_cast<std::size_t>(out - line.data()));
 }
 
 // A value cut from a record line, which still holds its closing quote, the separating
 // comma and the next value's opening quote. Quotes go; commas go too, unless the value
 // holds both "(" and ")" (a phone number, a model with its options), where they become
 // "|" - the separating comma included, so such a value ends in "|" unless it is the last.
-void AppendRecordValue(std::string& body, const char* begin, const char* end) {
+void WriteRecordValue(BodyWriter& body, const char* begin, const char* end) {
     const std::size_t size = static_cast<std::size_t>(end - begin);
     const bool parenthesised = std::memchr(begin, '(', size) != nullptr && std::memchr(begin, ')', size) != nullptr;
-    AppendBodyBytes(body, begin, end, kRecordValueRoles, parenthesised);
+    WriteBodyBytes(body, begin, end, kRecordValueRoles, parenthesised);
 }
 
 // The record number in a line's key text: quotes and commas left out, then read as atoi
@@ -109,16 +138,20 @@ int RecordNumber(const char* begin, const char* end) {
     return static_cast<int>(negative ? -magnitude : magnitude);
 }
 
-// Decimal digits, as IntToText writes them, straight into a buffer: a long export has
+// Decimal digits, as IntToText writes them, straight into the body: a long export has
 // millions of fields, and a small string for each of their numbers would cost more than
-// the rest of the encoding. Room for "-2147483648" is enough.
+// the rest of the encoding. `at` must have room for kNumberRoom bytes.
+constexpr std::size_t kNumberRoom = 11;  // "-2147483648"
 char* PutNumber(char* at, int value) {
-    return std::to_chars(at, at + 11, value).ptr;
+    return std::to_chars(at, at + kNumberRoom, value).ptr;
 }
+// "&R", a number and "=".
+constexpr std::size_t kKeyRoom = 2 + kNumberRoom + 1;
 
 // The end-of-file record "32000": its number stands in characters 2 to 6 of what is left.
+// Asked once per value, so the first digit is looked at before the rest.
 bool Is32000Record(const std::string& line, std::size_t from) {
-    return line.size() - from >= 6 && line.compare(from + 1, 5, "32000") == 0;
+    return line.size() - from >= 6 && line[from + 1] == '3' && std::memcmp(line.data() + from + 2, "2000", 4) == 0;
 }
 
 }  // namespace
@@ -152,10 +185,10 @@ void QuoteLineBuffer::ClearRecordCounters() {
 
 // Three bytes per byte of the lines covers a line encoding full of spaces; a record body
 // that outgrows it still grows as any text does.
-void QuoteLineBuffer::ReserveBody(std::string& body) const {
+std::size_t QuoteLineBuffer::ExpectedBodySize() const {
     std::size_t lineBytes = 0;
     for (int slot = 0; slot < loadedLines_; ++slot) lineBytes += lines[slot].size();
-    body.reserve(3 * lineBytes + 16 * static_cast<std::size_t>(loadedLines_));
+    return kMostBytesPerByte * lineBytes + 16 * static_cast<std::size_t>(loadedLines_);
 }
 
 int QuoteLineBuffer::CountOccurrence(int n) {
@@ -174,27 +207,26 @@ std::string QuoteLineBuffer::EncodeRecords() {
 }
 
 std::string QuoteLineBuffer::EncodeLoadedLines() {
-    std::string body;
-    ReserveBody(body);
+    BodyWriter body(ExpectedBodySize());
     for (int slot = 0; slot < loadedLines_; ++slot) {
         std::string& line = lines[slot];
         RemoveAmpersandsAndPercents(line);
         line = text::TrimRight(std::move(line));
         if (line.empty()) continue;
-        char key[16] = {'&', 'R'};
-        char* keyEnd = PutNumber(key + 2, slot);
-        *keyEnd++ = '=';
-        body.append(key, static_cast<std::size_t>(keyEnd - key));
-        AppendBodyBytes(body, line.data(), line.data() + line.size(), kLineRoles, false);
+        char* at = body.Room(kKeyRoom);
+        std::memcpy(at, "&R", 2);
+        at = PutNumber(at + 2, slot);
+        *at++ = '=';
+        body.Advance(at);
+        WriteBodyBytes(body, line.data(), line.data() + line.size(), kLineRoles, false);
     }
-    return body;
+    return body.Finish();
 }
 
 std::string QuoteLineBuffer::EncodeLoadedRecords() {
-    std::string body;
+    BodyWriter body(ExpectedBodySize());
     int fieldNumber = 0;
     ClearRecordCounters();
-    ReserveBody(body);
     for (int slot = 0; slot < loadedLines_; ++slot) {
         std::string& line = lines[slot];
         if (Is32000Record(line, 0)) line = "32000";
@@ -208,11 +240,8 @@ std::string QuoteLineBuffer::EncodeLoadedRecords() {
         std::size_t next = std::min(keyEnd == std::string::npos ? 2 : keyEnd + 3, line.size());
         const int recordNumber = RecordNumber(line.data(), line.data() + next);
         const int occurrence = CountOccurrence(recordNumber);
-
-        // "&R<G>=N,O,<F>,": the running number G and the position F change with every
-        // value, "=N,O," only with the line.
-        char field[64] = {'&', 'R'};
-        char recordPart[32] = {'='};
+        // "=N,O," is the same for every field of the line.
+        char recordPart[kNumberRoom * 2 + 3] = {'='};
         char* recordPartEnd = PutNumber(recordPart + 1, recordNumber);
         *recordPartEnd++ = ',';
         recordPartEnd = PutNumber(recordPartEnd, occurrence);
@@ -223,17 +252,20 @@ std::string QuoteLineBuffer::EncodeLoadedRecords() {
         for (int position = 1; quote != std::string::npos && !Is32000Record(line, next); ++position) {
             // A value runs to its closing quote, the comma and the next opening quote.
             const std::size_t valueEnd = std::min(quote + 3, line.size());
-            char* at = PutNumber(field + 2, fieldNumber++);
+            // "&R<G>=N,O,<F>,"
+            char* at = body.Room(kKeyRoom + recordPartSize + kNumberRoom + 1);
+            std::memcpy(at, "&R", 2);
+            at = PutNumber(at + 2, fieldNumber++);
             std::memcpy(at, recordPart, recordPartSize);
             at = PutNumber(at + recordPartSize, position);
             *at++ = ',';
-            body.append(field, static_cast<std::size_t>(at - field));
-            AppendRecordValue(body, line.data() + next, line.data() + valueEnd);
+            body.Advance(at);
+            WriteRecordValue(body, line.data() + next, line.data() + valueEnd);
             next = valueEnd;
             quote = line.find('"', next);
         }
         // What the cuts left stays in the slot: one move per line, not one per value.
         line.erase(0, next);
     }
-    return body;
+    return body.Finish();
 }

@@ -21,6 +21,7 @@
 // needs a fresh load. Only the returned text is meant to be used.
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <string>
 
@@ -84,7 +85,7 @@ private:
 
     // Room for the body of the lines as loaded, so that a long export is not copied
     // again and again as the body grows.
-    void ReserveBody(std::string& body) const;
+    std::size_t ExpectedBodySize() const;
 
     // Takes what `reader` found over `lines`.
     void Loaded(const FieldReader& reader);
