@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "support/field_reader.h"
+
 class ImportSettings {
 public:
     static constexpr int kValueCount = 10;
@@ -22,6 +24,11 @@ public:
     // Copies the fields into the raw values and rewrites "Vantrel.dat"; a failed write keeps
     // the old file and is not reported.
     void Save();
+
+    // Load and Save on the bytes of a settings file held in memory: LoadText reads them with
+    // the reader Load gives the file to; SaveText returns what Save would write.
+    void LoadText(const std::string& fileBytes);
+    std::string SaveText();
 
     // Lets the agent edit the record in the Setup window. On Save (result 1) the fields take
     // the window's values, trimmed, with vantrelFolder set to the working directory; the
@@ -42,6 +49,11 @@ public:
     const std::string& RawValue(int index) const { return rawValues_[index]; }
 
 private:
+    // The reader of the file's values, into the raw values emptied first.
+    FieldReader StartLoad();
+    void FinishLoad();
+    void CopyFieldsToRawValues();
+
     // The fields in file order, so loading and saving walk one list.
     static std::string ImportSettings::*const kFieldsInFileOrder[kValueCount];
     std::string rawValues_[kValueCount];

@@ -56,8 +56,13 @@ public:
     explicit BodyWriter(std::size_t expectedSize) { body_.reserve(expectedSize); }
 
     // Room for at least `size` bytes; write them from the pointer returned, then Advance.
+    // The room opened ahead stays within what was reserved while that is enough, so a short
+    // export zero-fills no more than its own body's worth.
     char* Room(std::size_t size) {
-        if (body_.size() - used_ < size) body_.resize(used_ + std::max(size, kStep));
+        if (body_.size() - used_ < size) {
+            const std::size_t step = std::min(used_ + kStep, body_.capacity());
+            body_.resize(std::max(used_ + size, step));
+        }
         return &body_[used_];
     }
     void Advance(const char* end) { used_ = static_cast<std::size_t>(end - body_.data()); }

@@ -1,6 +1,7 @@
 // Cuts a text file's bytes into separated values, by the reading rules of every text file the
 // program reads:
-//  - a CR directly before a line feed is not seen;
+//  - a CR directly before a line feed is not seen, nor one that ends the text (which
+//    matters only when CR is the separator);
 //  - every separator byte ends one value;
 //  - a line feed drops what was gathered since the last separator on its line;
 //  - a zero byte adds nothing (unless it is the separator);

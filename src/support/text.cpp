@@ -5,10 +5,14 @@
 namespace text {
 
 std::string TrimRight(std::string value) {
+    TrimRightInPlace(value);
+    return value;
+}
+
+void TrimRightInPlace(std::string& value) {
     std::size_t end = value.size();
     while (end > 0 && IsWhiteSpace(value[end - 1])) --end;
     value.resize(end);
-    return value;
 }
 
 std::string ToUpper(std::string value) {

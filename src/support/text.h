@@ -14,6 +14,7 @@ inline bool IsWhiteSpace(char c) {
 
 // Removes trailing white space; leading white space is never removed.
 std::string TrimRight(std::string value);
+void TrimRightInPlace(std::string& value);
 
 // Upper-cases the letters a-z; every other byte is kept.
 std::string ToUpper(std::string value);

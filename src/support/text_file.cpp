@@ -18,6 +18,17 @@ bool WithRetries(const std::string& retryPolicy, const std::function<bool()>& at
     return false;
 }
 
+// The lines of WriteLines, before their line feeds become CR LF.
+std::string JoinedLines(const std::string values[], const std::string& separator, std::size_t count) {
+    std::string content;
+    for (std::size_t i = 0; i < count; ++i) {
+        content += values[i];
+        if (separator != "\n") content += separator;
+        content += '\n';
+    }
+    return content;
+}
+
 std::string WithCrLf(const std::string& content) {
     std::string onDisk;
     onDisk.reserve(content.size() + content.size() / 8);
@@ -112,14 +123,13 @@ bool ReadFields(const std::string& path, const std::string& separator, std::stri
     return ReadFields(path, reader);
 }
 
+std::string LinesFileBytes(const std::string values[], const std::string& separator, std::size_t count) {
+    return WithCrLf(JoinedLines(values, separator, count));
+}
+
 std::size_t WriteLines(const std::string values[], const std::string& path, const std::string& separator,
                        std::size_t count) {
-    std::string content;
-    for (std::size_t i = 0; i < count; ++i) {
-        content += values[i];
-        if (separator != "\n") content += separator;
-        content += '\n';
-    }
+    const std::string content = JoinedLines(values, separator, count);
     const std::string onDisk = WithCrLf(content);
 
     const std::string temporary = path + ".tmp";

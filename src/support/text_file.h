@@ -61,6 +61,9 @@ bool ReadFields(const std::string& path, FieldReader& reader);
 // unchanged, when the file cannot be opened.
 bool ReadFields(const std::string& path, const std::string& separator, std::string values[], std::size_t capacity);
 
+// The bytes WriteLines puts in the file for these values.
+std::string LinesFileBytes(const std::string values[], const std::string& separator, std::size_t count);
+
 // Rewrites the whole file from the first `count` values: each value, then the separator,
 // then a line feed (just the value and a line feed when the separator is a line feed).
 // The content goes to a temporary file beside `path` that then replaces it, so the file is
