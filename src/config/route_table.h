@@ -55,7 +55,8 @@ public:
     const RouteTableRow& Row(int slot) const { return rows_[slot]; }
 
 private:
-    // Empties every slot; the reader stores the site file's values in their slots.
+    // Empties the raw rows and every slot but the built-in ones (FinishBuild overwrites
+    // those whole); the reader stores the site file's values in their slots.
     FieldReader StartBuild();
     // Settles the site mode, puts in the built-in rows, splits every slot and applies the
     // site rules.
