@@ -16,6 +16,7 @@ namespace {
 int startFolder = -1;    // where the run started
 int privateFolder = -1;  // this process's own folder
 std::string privatePath;
+int nesting = 0;  // InPrivateFolder objects alive
 
 void RemovePrivateFolder() {
     if (startFolder >= 0 && fchdir(startFolder) != 0) return;
@@ -65,12 +66,13 @@ void Prepare(int* argc, char*** argv) {
 }
 
 InPrivateFolder::InPrivateFolder() {
+    if (nesting++ > 0) return;
     ChangeTo(privateFolder);
     fake::Reset();
 }
 
 InPrivateFolder::~InPrivateFolder() {
-    ChangeTo(startFolder);
+    if (--nesting == 0) ChangeTo(startFolder);
 }
 
 std::string Bytes(const std::uint8_t* data, std::size_t size) {
@@ -97,8 +99,28 @@ std::string ReadFile(const char* name, bool* exists) {
     return bytes;
 }
 
-bool IsWhiteSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+std::vector<std::string> ExpectedFields(const std::string& file, char separator) {
+    std::vector<std::string> values;
+    std::string pending;
+    for (std::size_t i = 0; i < file.size(); ++i) {
+        const char c = file[i];
+        if (c == '\r' && (i + 1 == file.size() || file[i + 1] == '\n')) continue;
+        if (c == separator) {
+            values.push_back(pending);
+            pending.clear();
+        } else if (c == '\n') {
+            pending.clear();
+        } else if (c != '\0') {
+            pending += c;
+        }
+    }
+    return values;
+}
+
+bool OneIn(std::size_t n, const std::uint8_t* data, std::size_t size) {
+    std::size_t hash = size;
+    for (std::size_t i = 0; i < size && i < 16; ++i) hash = hash * 31 + data[i];
+    return hash % n == 0;
 }
 
 void Fail(const char* what, const char* file, int line) {

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace fuzz {
 
@@ -20,6 +21,7 @@ namespace fuzz {
 void Prepare(int* argc, char*** argv);
 
 // Makes the private folder the working directory while alive, with a fresh fake platform.
+// One made while another is alive changes nothing.
 class InPrivateFolder {
 public:
     InPrivateFolder();
@@ -32,7 +34,16 @@ std::string Bytes(const std::uint8_t* data, std::size_t size);
 void WriteFile(const char* name, const std::string& bytes);
 // The whole file; `exists` tells whether it could be opened.
 std::string ReadFile(const char* name, bool* exists = nullptr);
-bool IsWhiteSpace(char c);
+
+// The values the program's reading rules give for the bytes of a text file, worked out the
+// plain way as a second opinion on FieldReader: CR LF taken as LF first, and a CR that ends
+// the text dropped (no byte follows to show it is not before a line feed), then byte by
+// byte. All of them, past any capacity.
+std::vector<std::string> ExpectedFields(const std::string& file, char separator);
+
+// True on about one input in `n`, the same for the same input: for the checks through real
+// files, which cost far more than the in-memory ones.
+bool OneIn(std::size_t n, const std::uint8_t* data, std::size_t size);
 
 // Reports `what` and stops the process the way libFuzzer counts as a crash.
 [[noreturn]] void Fail(const char* what, const char* file, int line);

@@ -38,7 +38,7 @@ bool IsKnownRater(const std::string& code) {
 }
 
 bool EndsInWhiteSpace(const std::string& value) {
-    return !value.empty() && fuzz::IsWhiteSpace(value.back());
+    return !value.empty() && text::IsWhiteSpace(value.back());
 }
 
 bool StartsWith(const std::string& value, const std::string& start) {

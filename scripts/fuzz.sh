@@ -18,10 +18,15 @@ if ! [[ "$seconds" =~ ^[1-9][0-9]{0,5}$ ]]; then
     exit 2
 fi
 
-TARGETS=(read_fields_fuzz encoders_fuzz settings_round_trip_fuzz route_table_fuzz start_decision_fuzz)
-
 ensure_packages
 build_preset fuzz
+
+# The targets are whatever fuzz/CMakeLists.txt built: it lists them in the build folder.
+mapfile -t TARGETS <"$ROOT/build/fuzz/fuzz_targets.txt"
+if [ ${#TARGETS[@]} -eq 0 ]; then
+    echo "No fuzz targets listed in build/fuzz/fuzz_targets.txt" >&2
+    exit 1
+fi
 
 # The targets write their files in folders of their own under this one (in memory when
 # /dev/shm is there); it goes at the end, whatever happened.
@@ -42,14 +47,11 @@ for target in "${TARGETS[@]}"; do
     artifacts="$ROOT/build/fuzz/artifacts/$target"
     log="$ROOT/build/fuzz/logs/$target.log"
     mkdir -p "$corpus" "$artifacts" "$(dirname "$log")"
-    # The encoders see files past their 5000 lines only with longer inputs.
-    max_len=4096
-    [ "$target" = encoders_fuzz ] && max_len=12000
 
     # The seed folder is read only: new inputs go to the first folder named.
     status=0
     TMPDIR="$scratch" timeout --kill-after=10 $((seconds + 120)) "build/fuzz/$target" \
-        -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 -max_len="$max_len" \
+        -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 -max_len=4096 \
         -print_final_stats=1 -artifact_prefix="$artifacts/" \
         "$corpus" "fuzz/corpus/$target" >"$log" 2>&1 || status=$?
 

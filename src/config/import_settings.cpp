@@ -14,13 +14,37 @@ ImportSettings::ImportSettings() {
 }
 
 void ImportSettings::Load() {
-    for (std::string& value : rawValues_) value.clear();
+    FieldReader reader = StartLoad();
     // A missing file is not handed to the reader, so it costs no retry delay.
-    if (FileExists(kSettingsFileName)) ReadFields(kSettingsFileName, ";", rawValues_, kValueCount);
+    if (FileExists(kSettingsFileName)) ReadFields(kSettingsFileName, reader);
+    FinishLoad();
+}
+
+void ImportSettings::LoadText(const std::string& fileBytes) {
+    FieldReader reader = StartLoad();
+    reader.Take(fileBytes);
+    FinishLoad();
+}
+
+FieldReader ImportSettings::StartLoad() {
+    for (std::string& value : rawValues_) value.clear();
+    return FieldReader(";", rawValues_, kValueCount);
+}
+
+void ImportSettings::FinishLoad() {
     for (int i = 0; i < kValueCount; ++i) this->*kFieldsInFileOrder[i] = rawValues_[i];
 }
 
 bool ImportSettings::Save() {
-    for (int i = 0; i < kValueCount; ++i) rawValues_[i] = this->*kFieldsInFileOrder[i];
+    CopyFieldsToRawValues();
     return WriteLines(rawValues_, kSettingsFileName, ";", kValueCount) != 0;
+}
+
+std::string ImportSettings::SaveText() {
+    CopyFieldsToRawValues();
+    return LinesFileBytes(rawValues_, ";", kValueCount);
+}
+
+void ImportSettings::CopyFieldsToRawValues() {
+    for (int i = 0; i < kValueCount; ++i) rawValues_[i] = this->*kFieldsInFileOrder[i];
 }

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "support/field_reader.h"
+
 struct SetupValues;
 
 class ImportSettings {
@@ -24,6 +26,11 @@ public:
     // Copies the fields into the raw values and rewrites "Vantrel.dat"; false when it could
     // not be written, the old file then being kept. Not reported here.
     bool Save();
+
+    // Load and Save on the bytes of a settings file held in memory: LoadText reads them with
+    // the reader Load gives the file to; SaveText returns what Save would write.
+    void LoadText(const std::string& fileBytes);
+    std::string SaveText();
 
     // Lets the agent edit the record in the Setup window. On Save (result 1) the fields take
     // the window's values, trimmed, with vantrelFolder set to the working directory; the
@@ -48,6 +55,11 @@ private:
     // The Setup window's save: the record takes the values and is written, or, when the
     // file cannot be written, stays as it was.
     bool SaveFromSetup(const SetupValues& saved, const std::string& programFolder);
+
+    // The reader of the file's values, into the raw values emptied first.
+    FieldReader StartLoad();
+    void FinishLoad();
+    void CopyFieldsToRawValues();
 
     // The fields in file order, so loading and saving walk one list.
     static std::string ImportSettings::*const kFieldsInFileOrder[kValueCount];

@@ -1,5 +1,8 @@
 #include "config/route_table.h"
 
+#include <array>
+#include <vector>
+
 #include "config/builtin_routes.h"
 #include "config/route_row.h"
 #include "support/text.h"
@@ -23,27 +26,76 @@ constexpr ColumnSpec<RouteTableRow> kColumns[] = {
 // Replaces the rule's live server by `serverUrl` and, when both are given, its live browser
 // path by `browserPath`. A row without the live values is left alone.
 void SwitchSite(RouteTableRow& row, const SiteRule& rule, const char* serverUrl, const char* browserPath) {
-    row.serverUrl = text::ReplaceAll(row.serverUrl, rule.liveServerUrl, serverUrl);
-    if (rule.HasBrowserPaths() && *browserPath != '\0') {
+    if (text::Contains(row.serverUrl, rule.liveServerUrl)) {
+        row.serverUrl = text::ReplaceAll(row.serverUrl, rule.liveServerUrl, serverUrl);
+    }
+    if (rule.HasBrowserPaths() && *browserPath != '\0' && text::Contains(row.browserPath, rule.liveBrowserPath)) {
         row.browserPath = text::ReplaceAll(row.browserPath, rule.liveBrowserPath, browserPath);
     }
 }
 
-// Rules run in list order, and within a rule development, then support, then staging. Each
-// step searches the row as the step before left it: once the development site has replaced
-// the live server, the support and staging steps of the same rule find nothing more to do.
-void ApplySiteRules(const std::string& siteMode, RouteTableRow& row) {
+// Fills the columns the row reaches; the server and the browser path lose their trailing
+// white space.
+void SplitRow(const std::string& rawRow, RouteTableRow& row) {
+    route_row::Split(rawRow, kColumns, row);
+    row.serverUrl = text::TrimRight(std::move(row.serverUrl));
+    row.browserPath = text::TrimRight(std::move(row.browserPath));
+}
+
+// The built-in rows split, once per process: every build starts from the same ones.
+const std::array<RouteTableRow, kBuiltinRouteCount>& SplitBuiltinRows() {
+    static const std::array<RouteTableRow, kBuiltinRouteCount> rows = [] {
+        std::array<RouteTableRow, kBuiltinRouteCount> split;
+        for (int i = 0; i < kBuiltinRouteCount; ++i) SplitRow(BuiltinRouteRows()[i], split[i]);
+        return split;
+    }();
+    return rows;
+}
+
+// The site a rule switches a row to: the rule's live values give way to these.
+struct Site {
+    const char* serverUrl;
+    const char* browserPath;
+};
+
+// A rule the site mode names, with the sites it asks for in the order they run:
+// development, then support, then staging.
+struct RuleSwitch {
+    const SiteRule* rule;
+    Site sites[3];
+    int siteCount;
+};
+
+// What the site mode asks for; rules run in list order. The mode is the same for every row,
+// so it is searched once per build, not once per row.
+std::vector<RuleSwitch> RuleSwitches(const std::string& siteMode) {
     const bool dev = text::Contains(siteMode, "DEVSITE");
     const bool support = text::Contains(siteMode, "SUPPORTSITE") || text::Contains(siteMode, "SUPSITE");
     const bool staging = text::Contains(siteMode, "STAGINGSITE") || text::Contains(siteMode, "STAGESITE");
+    std::vector<RuleSwitch> switches;
     for (const SiteRule& rule : SiteRules()) {
         if (!text::Contains(siteMode, rule.routeCode)) continue;
-        if (dev) SwitchSite(row, rule, rule.devServerUrl, rule.devBrowserPath);
-        if (support) SwitchSite(row, rule, rule.supportServerUrl, rule.supportBrowserPath);
-        if (staging && rule.HasStagingServer()) {
-            SwitchSite(row, rule, rule.stagingServerUrl, rule.stagingBrowserPath);
-        }
+        RuleSwitch rs{&rule, {}, 0};
+        if (dev) rs.sites[rs.siteCount++] = {rule.devServerUrl, rule.devBrowserPath};
+        if (support) rs.sites[rs.siteCount++] = {rule.supportServerUrl, rule.supportBrowserPath};
+        if (staging && rule.HasStagingServer())
+            rs.sites[rs.siteCount++] = {rule.stagingServerUrl, rule.stagingBrowserPath};
+        if (rs.siteCount > 0) switches.push_back(rs);
     }
+    return switches;
+}
+
+// Each site searches the row as the site before left it: once the development site has
+// replaced the live server, the support and staging sites of the same rule find nothing more
+// to do. A row that holds neither of the rule's live values is left as it is by all of them,
+// so that is asked first.
+void ApplySwitch(RouteTableRow& row, const RuleSwitch& rs) {
+    const SiteRule& rule = *rs.rule;
+    if (!text::Contains(row.serverUrl, rule.liveServerUrl) &&
+        !(rule.HasBrowserPaths() && text::Contains(row.browserPath, rule.liveBrowserPath))) {
+        return;
+    }
+    for (int i = 0; i < rs.siteCount; ++i) SwitchSite(row, rule, rs.sites[i].serverUrl, rs.sites[i].browserPath);
 }
 
 }  // namespace
@@ -53,36 +105,56 @@ RouteTable::RouteTable() {
 }
 
 void RouteTable::Build() {
-    for (int slot = 0; slot <= kSlots; ++slot) {
-        rawRows_[slot].clear();
-        rows_[slot] = RouteTableRow();
-    }
-
+    FieldReader reader = StartBuild();
     siteMode_ = "LIVE";
     // The existence test keeps the usual case, no file, free of the reader's retry delay.
     if (FileExists(kSiteRouteFileName)) {
-        // Value n of the file lands in slot n; values past slot 200 are not stored.
-        ReadFields(kSiteRouteFileName, ";", rawRows_ + 1, kSlots);
+        ReadFields(kSiteRouteFileName, reader);
         siteMode_ = rawRows_[1];
     }
+    FinishBuild();
+}
+
+void RouteTable::BuildFromSiteFile(const std::string& siteFileText) {
+    FieldReader reader = StartBuild();
+    reader.Take(siteFileText);
+    siteMode_ = rawRows_[1];
+    FinishBuild();
+}
+
+// Slots are emptied, not replaced, and rows copied in place: what a slot held is overwritten
+// in the room it had, so building again allocates next to nothing.
+FieldReader RouteTable::StartBuild() {
+    for (std::string& rawRow : rawRows_) rawRow.clear();
+    // The built-in slots get every column from their rows; the others keep only what a split
+    // fills.
+    for (int slot = 0; slot <= kSlots; ++slot) {
+        if (slot >= 1 && slot <= kBuiltinRouteCount) continue;
+        for (const ColumnSpec<RouteTableRow>& spec : kColumns) (rows_[slot].*spec.column).clear();
+    }
+    // Value n of the file lands in slot n; values past slot 200 are not stored.
+    return FieldReader(";", rawRows_ + 1, kSlots);
+}
+
+void RouteTable::FinishBuild() {
     siteMode_ = text::TrimRight(text::ToUpper(siteMode_));
 
     const auto& builtin = BuiltinRouteRows();
     for (int i = 0; i < kBuiltinRouteCount; ++i) rawRows_[1 + i] = builtin[i];
 
+    for (int i = 0; i < kBuiltinRouteCount; ++i) rows_[1 + i] = SplitBuiltinRows()[i];
+    for (int slot = kBuiltinRouteCount + 1; slot <= kSlots; ++slot) SplitRow(rawRows_[slot], rows_[slot]);
+
+    const std::vector<RuleSwitch> switches = RuleSwitches(siteMode_);
     for (int slot = 1; slot <= kSlots; ++slot) {
-        RouteTableRow& row = rows_[slot];
-        route_row::Split(rawRows_[slot], kColumns, row);
-        row.serverUrl = text::TrimRight(row.serverUrl);
-        row.browserPath = text::TrimRight(row.browserPath);
-        ApplySiteRules(siteMode_, row);
+        for (const RuleSwitch& rs : switches) ApplySwitch(rows_[slot], rs);
     }
 }
 
 int RouteTable::FindSlot(const std::string& trimmedKey) {
     for (int slot = 1; slot <= kSlots; ++slot) {
         std::string& productName = rows_[slot].productName;
-        productName = text::TrimRight(productName);
+        text::TrimRightInPlace(productName);
         if (productName == trimmedKey) return slot;
     }
     return 0;

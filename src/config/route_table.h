@@ -14,6 +14,8 @@
 
 #include <string>
 
+#include "support/field_reader.h"
+
 // The six columns of one slot.
 struct RouteTableRow {
     std::string company;      // positions 0-19, with its filling blanks
@@ -36,6 +38,10 @@ public:
     // splits every slot into its columns and applies the site rules.
     void Build();
 
+    // Builds the table as Build does when "PRoute.dat" holds `siteFileText`: its values are
+    // cut by the same reader that Build gives the file's bytes to.
+    void BuildFromSiteFile(const std::string& siteFileText);
+
     // The server address (or the browser path) of the first slot whose product name equals
     // the key, both with trailing white space removed; case matters and leading blanks
     // count. Without an equal slot: "No Server Path Found " and the trimmed key.
@@ -48,6 +54,13 @@ public:
     const RouteTableRow& Row(int slot) const { return rows_[slot]; }
 
 private:
+    // Empties the raw rows and every slot but the built-in ones (FinishBuild overwrites
+    // those whole); the reader stores the site file's values in their slots.
+    FieldReader StartBuild();
+    // Settles the site mode, puts in the built-in rows, splits every slot and applies the
+    // site rules.
+    void FinishBuild();
+
     // The first slot whose trimmed product name equals the trimmed key, or 0. Trims the
     // product names of the slots it passes.
     int FindSlot(const std::string& trimmedKey);

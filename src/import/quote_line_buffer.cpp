@@ -3,57 +3,123 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
-#include <vector>
+#include <cstring>
 
 #include "platform/message_box.h"
-#include "support/number_time_text.h"
+#include "support/field_reader.h"
 #include "support/text.h"
 #include "support/text_file.h"
 
 // Export files run to megabytes on one line, so every step here is one walk along the
 // line: values are cut by moving an index, never by erasing from the front again and
-// again, and the clean-up of "#", "'" and spaces is done while a value is appended.
+// again, and the body is written byte by byte straight into its own string's room (see
+// BodyWriter) rather than by an append for every piece.
 
 namespace {
 
-// What a scratch slot holds until the reader fills it. A line read at line feeds can never
-// hold a line feed, so this tells untouched slots from empty lines.
-const char kUnread[] = "\n";
+// What a byte of a line or value becomes in the form body.
+enum ByteRole : unsigned char {
+    kKept,     // itself
+    kDropped,  // nothing
+    kSpace,    // "%20"
+    kComma,    // in a record value: nothing, or "|" in a value with both parentheses
+};
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+struct ByteRoles {
+    ByteRole of[256];
+};
+
+// In every line and value "#" and "'" go and a space becomes "%20"; in record values quotes
+// go too, and commas depend on the value.
+constexpr ByteRoles MakeRoles(bool recordValue) {
+    ByteRoles roles{};
+    roles.of[static_cast<unsigned char>('#')] = kDropped;
+    roles.of[static_cast<unsigned char>('\'')] = kDropped;
+    roles.of[static_cast<unsigned char>(' ')] = kSpace;
+    if (recordValue) {
+        roles.of[static_cast<unsigned char>('"')] = kDropped;
+        roles.of[static_cast<unsigned char>(',')] = kComma;
+    }
+    return roles;
+}
+constexpr ByteRoles kLineRoles = MakeRoles(false);
+constexpr ByteRoles kRecordValueRoles = MakeRoles(true);
+
+// The most a byte of a line grows to in the body ("%20").
+constexpr std::size_t kMostBytesPerByte = 3;
+
+// The form body, written through a pointer into the string's own room: a field is a few
+// bytes, and a string append for each piece of it cost more than the rest of the encoding.
+// The room is opened ahead in steps, so what is zero-filled ahead of the writing is small.
+class BodyWriter {
+public:
+    explicit BodyWriter(std::size_t expectedSize) { body_.reserve(expectedSize); }
+
+    // Room for at least `size` bytes; write them from the pointer returned, then Advance.
+    // The room opened ahead stays within what was reserved while that is enough, so a short
+    // export zero-fills no more than its own body's worth.
+    char* Room(std::size_t size) {
+        if (body_.size() - used_ < size) {
+            const std::size_t step = std::min(used_ + kStep, body_.capacity());
+            body_.resize(std::max(used_ + size, step));
+        }
+        return &body_[used_];
+    }
+    void Advance(const char* end) { used_ = static_cast<std::size_t>(end - body_.data()); }
+
+    std::string Finish() {
+        body_.resize(used_);
+        return std::move(body_);
+    }
+
+private:
+    static constexpr std::size_t kStep = 1 << 16;
+    std::string body_;
+    std::size_t used_ = 0;
+};
+
+// Writes [begin, end) as the form body carries it, by `roles`; a comma becomes "|" when
+// `commasAsBars`, else it goes.
+void WriteBodyBytes(BodyWriter& body, const char* begin, const char* end, const ByteRoles& roles, bool commasAsBars) {
+    char* at = body.Room(kMostBytesPerByte * static_cast<std::size_t>(end - begin));
+    for (const char* c = begin; c != end; ++c) {
+        switch (roles.of[static_cast<unsigned char>(*c)]) {
+            case kKept:
+                *at++ = *c;
+                break;
+            case kSpace:
+                std::memcpy(at, "%20", 3);
+                at += 3;
+                break;
+            case kComma:
+                if (commasAsBars) *at++ = '|';
+                break;
+            case kDropped:
+                break;
+        }
+    }
+    body.Advance(at);
 }
 
 // "&" and "%" would break the form body; they go before a line is cut up, so a cut never
 // sees them.
 void RemoveAmpersandsAndPercents(std::string& line) {
-    line.erase(std::remove_if(line.begin(), line.end(), [](char c) { return c == '&' || c == '%'; }), line.end());
-}
-
-// One byte of a value as the form body carries it: "#" and "'" dropped, a space as "%20".
-void AppendBodyByte(std::string& body, char c) {
-    if (c == '#' || c == '\'') return;
-    if (c == ' ') {
-        body += "%20";
-    } else {
-        body += c;
+    char* out = &line[0];
+    for (const char c : line) {
+        *out = c;
+        out += c != '&' && c != '%';
     }
+    line.resize(static_cast<std::size_t>(out - line.data()));
 }
 
 // A value cut from a record line, which still holds its closing quote, the separating
 // comma and the next value's opening quote. Quotes go; commas go too, unless the value
 // holds both "(" and ")" (a phone number, a model with its options), where they become
 // "|" - the separating comma included, so such a value ends in "|" unless it is the last.
-void AppendRecordValue(std::string& body, const char* begin, const char* end) {
-    const bool parenthesised = std::find(begin, end, '(') != end && std::find(begin, end, ')') != end;
-    for (const char* c = begin; c != end; ++c) {
-        if (*c == '"') continue;
-        if (*c == ',') {
-            if (parenthesised) body += '|';
-            continue;
-        }
-        AppendBodyByte(body, *c);
-    }
+void WriteRecordValue(BodyWriter& body, const char* begin, const char* end) {
+    const std::size_t size = static_cast<std::size_t>(end - begin);
+    const bool parenthesised = std::memchr(begin, '(', size) != nullptr && std::memchr(begin, ')', size) != nullptr;
+    WriteBodyBytes(body, begin, end, kRecordValueRoles, parenthesised);
 }
 
 // The record number in a line's key text: quotes and commas left out, then read as atoi
@@ -66,7 +132,7 @@ int RecordNumber(const char* begin, const char* end) {
         if (*c != '"' && *c != ',') key += *c;
     }
     std::size_t i = 0;
-    while (i < key.size() && IsSpace(key[i])) ++i;
+    while (i < key.size() && text::IsWhiteSpace(key[i])) ++i;
     bool negative = false;
     if (i < key.size() && (key[i] == '+' || key[i] == '-')) negative = key[i++] == '-';
     const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
@@ -79,31 +145,42 @@ int RecordNumber(const char* begin, const char* end) {
 
 // Decimal digits, as IntToText writes them, straight into the body: a long export has
 // millions of fields, and a small string for each of their numbers would cost more than
-// the rest of the encoding.
-void AppendNumber(std::string& body, int value) {
-    char digits[16];
-    const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    body.append(digits, static_cast<std::size_t>(end - digits));
+// the rest of the encoding. `at` must have room for kNumberRoom bytes.
+constexpr std::size_t kNumberRoom = 11;  // "-2147483648"
+char* PutNumber(char* at, int value) {
+    return std::to_chars(at, at + kNumberRoom, value).ptr;
 }
+// "&R", a number and "=".
+constexpr std::size_t kKeyRoom = 2 + kNumberRoom + 1;
 
 // The end-of-file record "32000": its number stands in characters 2 to 6 of what is left.
+// Asked once per value, so the first digit is looked at before the rest.
 bool Is32000Record(const std::string& line, std::size_t from) {
-    return line.size() - from >= 6 && line.compare(from + 1, 5, "32000") == 0;
+    return line.size() - from >= 6 && line[from + 1] == '3' && std::memcmp(line.data() + from + 2, "2000", 4) == 0;
 }
 
 }  // namespace
 
 void QuoteLineBuffer::LoadFile() {
+    loadedLines_ = 0;
     tooManyLines_ = false;
     if (!FileExists(filePath)) {
         platform::ShowMessage("File does not exist " + filePath);
         return;
     }
-    // One slot more than we hold, so that a longer file shows itself.
-    std::vector<std::string> read(kLineCapacity + 1, kUnread);
-    if (!ReadFields(filePath, "\n", read.data(), read.size())) return;
-    for (int k = 0; k < kLineCapacity && read[k] != kUnread; ++k) lines[k] = std::move(read[k]);
-    tooManyLines_ = read[kLineCapacity] != kUnread;
+    FieldReader reader("\n", lines, kLineCapacity);
+    if (ReadFields(filePath, reader)) Loaded(reader);
+}
+
+void QuoteLineBuffer::LoadText(const std::string& text) {
+    FieldReader reader("\n", lines, kLineCapacity);
+    reader.Take(text);
+    Loaded(reader);
+}
+
+void QuoteLineBuffer::Loaded(const FieldReader& reader) {
+    loadedLines_ = static_cast<int>(reader.Stored());
+    tooManyLines_ = reader.Overflowed();
 }
 
 void QuoteLineBuffer::ClearRecordCounters() {
@@ -113,10 +190,10 @@ void QuoteLineBuffer::ClearRecordCounters() {
 
 // Three bytes per byte of the lines covers a line encoding full of spaces; a record body
 // that outgrows it still grows as any text does.
-void QuoteLineBuffer::ReserveBody(std::string& body) const {
+std::size_t QuoteLineBuffer::ExpectedBodySize() const {
     std::size_t lineBytes = 0;
-    for (const std::string& line : lines) lineBytes += line.size();
-    body.reserve(3 * lineBytes + 16 * kLineCapacity);
+    for (int slot = 0; slot < loadedLines_; ++slot) lineBytes += lines[slot].size();
+    return kMostBytesPerByte * lineBytes + 16 * static_cast<std::size_t>(loadedLines_);
 }
 
 int QuoteLineBuffer::CountOccurrence(int n) {
@@ -125,58 +202,75 @@ int QuoteLineBuffer::CountOccurrence(int n) {
 }
 
 std::string QuoteLineBuffer::EncodeLines() {
-    std::string body;
     LoadFile();
-    ReserveBody(body);
-    for (int slot = 0; slot < kLineCapacity; ++slot) {
+    return EncodeLoadedLines();
+}
+
+std::string QuoteLineBuffer::EncodeRecords() {
+    LoadFile();
+    return EncodeLoadedRecords();
+}
+
+std::string QuoteLineBuffer::EncodeLoadedLines() {
+    BodyWriter body(ExpectedBodySize());
+    for (int slot = 0; slot < loadedLines_; ++slot) {
         std::string& line = lines[slot];
         RemoveAmpersandsAndPercents(line);
         line = text::TrimRight(std::move(line));
         if (line.empty()) continue;
-        body += "&R";
-        body += IntToText(slot);
-        body += '=';
-        for (char c : line) AppendBodyByte(body, c);
+        char* at = body.Room(kKeyRoom);
+        std::memcpy(at, "&R", 2);
+        at = PutNumber(at + 2, slot);
+        *at++ = '=';
+        body.Advance(at);
+        WriteBodyBytes(body, line.data(), line.data() + line.size(), kLineRoles, false);
     }
-    return body;
+    return body.Finish();
 }
 
-std::string QuoteLineBuffer::EncodeRecords() {
-    std::string body;
+std::string QuoteLineBuffer::EncodeLoadedRecords() {
+    BodyWriter body(ExpectedBodySize());
     int fieldNumber = 0;
-    LoadFile();
     ClearRecordCounters();
-    ReserveBody(body);
-    for (std::string& line : lines) {
+    for (int slot = 0; slot < loadedLines_; ++slot) {
+        std::string& line = lines[slot];
         if (Is32000Record(line, 0)) line = "32000";
         RemoveAmpersandsAndPercents(line);
         line = text::TrimRight(std::move(line));
 
         // The key is everything up to the first `",` and the next value's opening quote;
-        // without a `",` it is the first two bytes. Every slot, empty ones too, counts as
+        // without a `",` it is the first two bytes. Every line, empty ones too, counts as
         // an occurrence of its record number.
         const std::size_t keyEnd = line.find("\",");
         std::size_t next = std::min(keyEnd == std::string::npos ? 2 : keyEnd + 3, line.size());
         const int recordNumber = RecordNumber(line.data(), line.data() + next);
         const int occurrence = CountOccurrence(recordNumber);
         // "=N,O," is the same for every field of the line.
-        const std::string recordPart = "=" + IntToText(recordNumber) + "," + IntToText(occurrence) + ",";
+        char recordPart[kNumberRoom * 2 + 3] = {'='};
+        char* recordPartEnd = PutNumber(recordPart + 1, recordNumber);
+        *recordPartEnd++ = ',';
+        recordPartEnd = PutNumber(recordPartEnd, occurrence);
+        *recordPartEnd++ = ',';
+        const std::size_t recordPartSize = static_cast<std::size_t>(recordPartEnd - recordPart);
 
         std::size_t quote = line.find('"', next);
         for (int position = 1; quote != std::string::npos && !Is32000Record(line, next); ++position) {
             // A value runs to its closing quote, the comma and the next opening quote.
             const std::size_t valueEnd = std::min(quote + 3, line.size());
-            body += "&R";
-            AppendNumber(body, fieldNumber++);
-            body += recordPart;
-            AppendNumber(body, position);
-            body += ',';
-            AppendRecordValue(body, line.data() + next, line.data() + valueEnd);
+            // "&R<G>=N,O,<F>,"
+            char* at = body.Room(kKeyRoom + recordPartSize + kNumberRoom + 1);
+            std::memcpy(at, "&R", 2);
+            at = PutNumber(at + 2, fieldNumber++);
+            std::memcpy(at, recordPart, recordPartSize);
+            at = PutNumber(at + recordPartSize, position);
+            *at++ = ',';
+            body.Advance(at);
+            WriteRecordValue(body, line.data() + next, line.data() + valueEnd);
             next = valueEnd;
             quote = line.find('"', next);
         }
         // What the cuts left stays in the slot: one move per line, not one per value.
         line.erase(0, next);
     }
-    return body;
+    return body.Finish();
 }

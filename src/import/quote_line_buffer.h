@@ -10,18 +10,22 @@
 // Line encoding (every other rater): every non-empty line becomes `&R<slot>=<line>`; empty
 // lines leave gaps in the keys.
 //
-// Both encoders reload the file first, walk all 5000 slots, and return either empty text
-// or text that begins with "&R", ready to follow the header part. "&" and "%" are removed
-// from each line before it is cut up; "#" and "'" are removed from the values and every
-// space in them is sent as "%20". Nothing else is encoded.
+// Both encoders reload the file first, work on the lines that load gave (slots past them,
+// whatever they hold, are not part of the file), and return either empty text or text that
+// begins with "&R", ready to follow the header part. "&" and "%" are removed from each line
+// before it is cut up; "#" and "'" are removed from the values and every space in them is
+// sent as "%20". Nothing else is encoded.
 //
-// The slots are worked on in place: after an encoder each slot holds what its cuts left
-// (most slots are consumed down to empty text by the record encoding). Only the returned
-// text is meant to be used.
+// The loaded slots are worked on in place: after an encoder each holds what its cuts left
+// (most lines are consumed down to empty text by the record encoding), so encoding again
+// needs a fresh load. Only the returned text is meant to be used.
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <string>
+
+class FieldReader;
 
 class QuoteLineBuffer {
 public:
@@ -31,13 +35,20 @@ public:
     QuoteLineBuffer() = default;
     virtual ~QuoteLineBuffer() = default;
 
-    // Fills `lines` from the file at `filePath`: slot k gets line k+1 without its line end
-    // (CR LF or LF); text after the last line feed is not read; slots past the last line
-    // keep what they held. A missing file shows "File does not exist " and the path and
-    // leaves every slot as it was.
+    // Fills `lines` from the file at `filePath` as LoadText does from its bytes. A missing
+    // file shows "File does not exist " and the path; it, or a file that cannot be opened,
+    // loads no line.
     void LoadFile();
 
-    // True when the last LoadFile met more lines than there are slots. The first 5000 were
+    // Fills `lines` from the bytes of an export file: slot k gets line k+1 without its line
+    // end (CR LF or LF) and without zero bytes; text after the last line feed is not read;
+    // slots past the last line keep what they held but are no longer loaded.
+    void LoadText(const std::string& text);
+
+    // How many slots, from the first on, the last load filled.
+    int LoadedLines() const { return loadedLines_; }
+
+    // True when the last load met more lines than there are slots. The first 5000 were
     // loaded (and are encoded) all the same; the import must refuse such a file rather than
     // post a quote with its tail cut off.
     bool TooManyLines() const { return tooManyLines_; }
@@ -45,21 +56,26 @@ public:
     // Sets the 30 counters, and the counts of record numbers outside 0-29, to 0.
     void ClearRecordCounters();
 
-    // The line encoding. Loads the file first.
+    // The line encoding: LoadFile, then EncodeLoadedLines.
     std::string EncodeLines();
+    // The line encoding of the lines loaded.
+    std::string EncodeLoadedLines();
 
-    // The record encoding. Loads the file and clears the counters first, so every call
+    // The record encoding: LoadFile, then EncodeLoadedRecords.
+    std::string EncodeRecords();
+    // The record encoding of the lines loaded. Clears the counters first, so every call
     // starts the occurrences and the running field number again.
     //
     // The record number is the text before the first `",` of a line (its first two
     // characters when there is none), quotes and commas removed, read as the C library's
     // atoi reads it; a number beyond the range of int reads as the nearest end of the
     // range, as the Windows C runtime's atoi does. Numbers outside 0-29 are counted apart
-    // from `recordCounters`, so they get true occurrence numbers too.
-    std::string EncodeRecords();
+    // from `recordCounters`, so they get true occurrence numbers too. Every loaded line,
+    // an empty one too, counts as an occurrence of its record number.
+    std::string EncodeLoadedRecords();
 
     std::string lines[kLineCapacity];
-    // Occurrences met so far of record numbers 0-29, during EncodeRecords.
+    // Occurrences met so far of record numbers 0-29, during the record encoding.
     int recordCounters[kRecordNumbers] = {};
     std::string filePath;
 
@@ -69,8 +85,12 @@ private:
 
     // Room for the body of the lines as loaded, so that a long export is not copied
     // again and again as the body grows.
-    void ReserveBody(std::string& body) const;
+    std::size_t ExpectedBodySize() const;
+
+    // Takes what `reader` found over `lines`.
+    void Loaded(const FieldReader& reader);
 
     std::map<int, int> otherRecordCounters_;
+    int loadedLines_ = 0;
     bool tooManyLines_ = false;
 };

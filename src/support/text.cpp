@@ -3,17 +3,16 @@
 #include <algorithm>
 
 namespace text {
-namespace {
-bool IsWhiteSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-}  // namespace
 
 std::string TrimRight(std::string value) {
+    TrimRightInPlace(value);
+    return value;
+}
+
+void TrimRightInPlace(std::string& value) {
     std::size_t end = value.size();
     while (end > 0 && IsWhiteSpace(value[end - 1])) --end;
     value.resize(end);
-    return value;
 }
 
 std::string ToUpper(std::string value) {

@@ -6,8 +6,15 @@
 
 namespace text {
 
+// One byte of the space class: the bytes the C library's isspace and atoi take for white
+// space in the "C" locale.
+inline bool IsWhiteSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
 // Removes trailing white space; leading white space is never removed.
 std::string TrimRight(std::string value);
+void TrimRightInPlace(std::string& value);
 
 // Upper-cases the letters a-z; every other byte is kept.
 std::string ToUpper(std::string value);

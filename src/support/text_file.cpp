@@ -18,6 +18,17 @@ bool WithRetries(const std::string& retryPolicy, const std::function<bool()>& at
     return false;
 }
 
+// The lines of WriteLines, before their line feeds become CR LF.
+std::string JoinedLines(const std::string values[], const std::string& separator, std::size_t count) {
+    std::string content;
+    for (std::size_t i = 0; i < count; ++i) {
+        content += values[i];
+        if (separator != "\n") content += separator;
+        content += '\n';
+    }
+    return content;
+}
+
 std::string WithCrLf(const std::string& content) {
     std::string onDisk;
     onDisk.reserve(content.size() + content.size() / 8);
@@ -125,54 +136,28 @@ bool FileExists(const std::string& path) {
     return true;
 }
 
-bool ReadFields(const std::string& path, const std::string& separator, std::string values[], std::size_t capacity) {
+bool ReadFields(const std::string& path, FieldReader& reader) {
     OpenedFile file = OpenFile(path, "READONLY", "NETWORK", 0);
     if (!file) return false;
-    const char separatorByte = separator.empty() ? '\n' : separator[0];
-
-    std::string pending;
-    std::size_t next = 0;
-    auto take = [&](char byte) {
-        if (byte == separatorByte) {
-            if (next < capacity) values[next++] = pending;
-            pending.clear();
-        } else if (byte == '\n') {
-            pending.clear();
-        } else if (byte != '\0') {
-            pending += byte;
-        }
-    };
-
-    // A CR is held back one byte: directly before a line feed it is not seen at all.
-    bool heldCr = false;
     char buffer[1 << 16];
     std::size_t got;
-    while (next < capacity && (got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
-        for (std::size_t i = 0; i < got; ++i) {
-            const char byte = buffer[i];
-            if (heldCr) {
-                heldCr = false;
-                if (byte != '\n') take('\r');
-            }
-            if (byte == '\r') {
-                heldCr = true;
-            } else {
-                take(byte);
-            }
-        }
+    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0 && reader.Take(buffer, got)) {
     }
-    // A CR held at the end of the file would only join text that is dropped anyway.
     if (!file.Close()) ReportFailedClose(path);
     return true;
 }
 
+bool ReadFields(const std::string& path, const std::string& separator, std::string values[], std::size_t capacity) {
+    FieldReader reader(separator, values, capacity);
+    return ReadFields(path, reader);
+}
+
+std::string LinesFileBytes(const std::string values[], const std::string& separator, std::size_t count) {
+    return WithCrLf(JoinedLines(values, separator, count));
+}
+
 std::size_t WriteLines(const std::string values[], const std::string& path, const std::string& separator,
                        std::size_t count) {
-    std::string content;
-    for (std::size_t i = 0; i < count; ++i) {
-        content += values[i];
-        if (separator != "\n") content += separator;
-        content += '\n';
-    }
+    const std::string content = JoinedLines(values, separator, count);
     return ReplaceOrOverwrite(path, WithCrLf(content)) ? content.size() : 0;
 }

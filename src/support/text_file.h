@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <string>
 
+#include "support/field_reader.h"
+
 // Tries made by the "NETWORK" retry policy, and the pause after every try.
 constexpr int kNetworkTries = 100;
 constexpr int kNetworkPauseMs = 50;
@@ -47,12 +49,20 @@ OpenedFile OpenFile(const std::string& path, const std::string& openModeName, co
 // True when `path` can be opened for reading (one try, no pause, no message).
 bool FileExists(const std::string& path);
 
-// Reads the whole file into `values`, from its first element on: every separator byte ends
-// one value; a line feed drops what was gathered since the last separator on its line; a
-// zero byte adds nothing; text after the last separator is dropped. An empty separator
-// means line feed. Values beyond `capacity` are not stored. Elements past the last value
-// found are left untouched. False, with `values` unchanged, when the file cannot be opened.
+// Reads the file with the "NETWORK" retry policy and gives its bytes to `reader` until it
+// wants no more. False, with nothing given, when the file cannot be opened.
+bool ReadFields(const std::string& path, FieldReader& reader);
+
+// Reads the whole file into `values`, from its first element on, by the rules of
+// FieldReader: every separator byte ends one value; a line feed drops what was gathered
+// since the last separator on its line; a zero byte adds nothing; text after the last
+// separator is dropped. An empty separator means line feed. Values beyond `capacity` are
+// not stored. Elements past the last value found are left untouched. False, with `values`
+// unchanged, when the file cannot be opened.
 bool ReadFields(const std::string& path, const std::string& separator, std::string values[], std::size_t capacity);
+
+// The bytes WriteLines puts in the file for these values.
+std::string LinesFileBytes(const std::string values[], const std::string& separator, std::size_t count);
 
 // Rewrites the whole file from the first `count` values: each value, then the separator,
 // then a line feed (just the value and a line feed when the separator is a line feed).

@@ -85,3 +85,22 @@ TEST_F(ImportSettingsTest, AFailedSaveReturnsFalseWithoutAMessage) {
     EXPECT_TRUE(std::filesystem::is_directory("Vantrel.dat"));
     EXPECT_TRUE(fake::Platform().messages.empty());
 }
+
+// The same reader and writer serve the file and its bytes in memory: each text loads the
+// same values both ways, and SaveText gives the bytes Save writes.
+TEST_F(ImportSettingsTest, SettingsBytesInMemoryLoadAndSaveAsTheFileDoes) {
+    const std::string texts[] = {"", ";\n;\n;\n;\n;\nITC;MC;\n;\n;\nlast\n",
+                                 std::string("a\0b;c\r\r\n d ;\r\n", 14) + std::string(20, ';')};
+    for (const std::string& text : texts) {
+        WriteBytes("Vantrel.dat", text);
+        ImportSettings fromFile;
+        ImportSettings fromText;
+        fromText.LoadText(text);
+        for (int i = 0; i < ImportSettings::kValueCount; ++i) EXPECT_EQ(fromText.RawValue(i), fromFile.RawValue(i));
+        EXPECT_EQ(fromText.productName, fromFile.productName);
+        fromText.company = fromFile.company = "Harbor; Agency";
+        const std::string saved = fromText.SaveText();
+        fromFile.Save();
+        EXPECT_EQ(saved, ReadBytes("Vantrel.dat"));
+    }
+}

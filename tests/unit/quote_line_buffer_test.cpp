@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <vector>
 
 #include "platform/fake/state.h"
 #include "test_folder.h"
@@ -108,7 +109,7 @@ TEST_F(QuoteLineBufferTest, RecordNumbersOutside0To29GetTheirOwnOccurrences) {
               "&R6=2147483647,2,1,G&R7=-2147483648,1,1,H&R8=32,2,1,I");  // the 32000 line counted as 32
     EXPECT_EQ(buffer_->recordCounters[29], 1);
     EXPECT_EQ(std::count(std::begin(buffer_->recordCounters) + 1, std::end(buffer_->recordCounters), 0), 28);
-    EXPECT_EQ(buffer_->recordCounters[0], QuoteLineBuffer::kLineCapacity - 10);  // the empty slots
+    EXPECT_EQ(buffer_->recordCounters[0], 0);  // only loaded lines count, and none is record 0
 }
 
 TEST_F(QuoteLineBufferTest, ASecondCallReloadsAndStartsCountingAgain) {
@@ -127,7 +128,84 @@ TEST_F(QuoteLineBufferTest, LoadingLeavesSlotsPastTheLastLineAlone) {
     EXPECT_EQ(buffer_->lines[0], "a");
     EXPECT_EQ(buffer_->lines[1], "");
     EXPECT_EQ(buffer_->lines[2], "kept");
+    EXPECT_EQ(buffer_->LoadedLines(), 2);
     EXPECT_FALSE(buffer_->TooManyLines());
+    EXPECT_EQ(buffer_->EncodeLoadedLines(), "&R0=a");  // the slot past the file is not encoded
+}
+
+// A buffer used again on a shorter file encodes that file alone, as a new buffer would:
+// the slots the longer file filled are past the lines loaded.
+TEST_F(QuoteLineBufferTest, EncodingAfterFewerLinesThanBeforeSeesOnlyTheNewLines) {
+    const std::string longer = "\"1\",\"A\"\n\"1\",\"B\"\n\"0\",\"C\"\nD E\n\n\"1\",\"F\"\n";
+    const std::string shorter = "\"1\",\"X\"\n\n";
+    auto fresh = [](const std::string& bytes, bool records) {
+        auto buffer = std::make_unique<QuoteLineBuffer>();
+        buffer->LoadText(bytes);
+        return records ? buffer->EncodeLoadedRecords() : buffer->EncodeLoadedLines();
+    };
+    for (bool records : {true, false}) {
+        SCOPED_TRACE(records ? "records" : "lines");
+        auto encode = [&](const std::string& bytes) { return records ? Records(bytes) : Lines(bytes); };
+        EXPECT_EQ(encode(longer), fresh(longer, records));
+        EXPECT_EQ(buffer_->LoadedLines(), 6);
+        EXPECT_EQ(encode(shorter), fresh(shorter, records));
+        EXPECT_EQ(buffer_->LoadedLines(), 2);
+        EXPECT_EQ(encode(""), "");
+        EXPECT_EQ(buffer_->LoadedLines(), 0);
+    }
+    EXPECT_EQ(fresh(shorter, true), "&R0=1,1,1,X");
+    // The empty second line is record 0's first occurrence; the longer file's lines are not.
+    Records(longer);
+    Records(shorter);
+    EXPECT_EQ(buffer_->recordCounters[0], 1);
+    EXPECT_EQ(buffer_->recordCounters[1], 1);
+}
+
+// The file is read in pieces, the text in memory at once; the same reader cuts both, so
+// every file must load and encode as its bytes do. The files put a CR LF, a CR alone and a
+// zero byte across the reader's 64 KiB pieces.
+TEST_F(QuoteLineBufferTest, AFileAndItsBytesInMemoryLoadAndEncodeAlike) {
+    // `bytes` from position `at` + 4 on: with 65536 - 5 a CR is the first piece's last byte.
+    auto around = [](std::size_t at, const std::string& bytes) {
+        std::string file(at - 1, 'x');
+        file += "\"7\",\"" + bytes + "\",\"y z\"\n\"8\",\"w\"\r\n";
+        return file;
+    };
+    std::vector<std::string> files = {
+        "",
+        "no line feed",
+        "\"1\",\"a\"\r\n\r\n&%\n\"2\",\"b\0c\"\r\r\n tail",
+        ManyLines(QuoteLineBuffer::kLineCapacity),
+        ManyLines(QuoteLineBuffer::kLineCapacity + 1),
+    };
+    for (std::size_t at : {std::size_t{65536} - 6, std::size_t{65536} - 5, std::size_t{65536} - 4}) {
+        files.push_back(around(at, "\r\n"));
+        files.push_back(around(at, "\r"));
+        files.push_back(around(at, std::string(1, '\0')));
+    }
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file.substr(file.size() > 40 ? file.size() - 40 : 0));
+        for (bool records : {true, false}) {
+            auto fromFile = std::make_unique<QuoteLineBuffer>();
+            auto fromText = std::make_unique<QuoteLineBuffer>();
+            WriteBytes("export.txt", file);
+            fromFile->filePath = "export.txt";
+            fromFile->LoadFile();
+            fromText->LoadText(file);
+            ASSERT_EQ(fromFile->LoadedLines(), fromText->LoadedLines());
+            EXPECT_EQ(fromFile->TooManyLines(), fromText->TooManyLines());
+            EXPECT_TRUE(std::equal(fromFile->lines, fromFile->lines + fromFile->LoadedLines(), fromText->lines));
+            if (records) {
+                EXPECT_EQ(fromFile->EncodeLoadedRecords(), fromText->EncodeLoadedRecords());
+            } else {
+                EXPECT_EQ(fromFile->EncodeLoadedLines(), fromText->EncodeLoadedLines());
+            }
+        }
+    }
+    auto across = std::make_unique<QuoteLineBuffer>();
+    across->LoadText(around(65536 - 5, "\r\n"));
+    EXPECT_EQ(across->LoadedLines(), 3);
+    EXPECT_EQ(across->lines[0].back(), '"');  // the CR LF across the pieces ends the line
 }
 
 TEST_F(QuoteLineBufferTest, MoreLinesThanSlotsAreReported) {

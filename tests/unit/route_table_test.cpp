@@ -256,3 +256,45 @@ TEST_F(RouteTableTest, ShortExtraRowsFillOnlyTheColumnsTheyReach) {
                   cases[i]);
     }
 }
+
+namespace {
+
+void ExpectSameTable(const RouteTable& a, const RouteTable& b, const std::string& what) {
+    EXPECT_EQ(a.SiteMode(), b.SiteMode()) << what;
+    for (int slot = 0; slot <= RouteTable::kSlots; ++slot) {
+        const RouteTableRow &x = a.Row(slot), &y = b.Row(slot);
+        EXPECT_EQ(a.RawRow(slot), b.RawRow(slot)) << what << " slot " << slot;
+        EXPECT_EQ(
+            (std::vector<std::string>{x.company, x.raterCode, x.state, x.productName, x.serverUrl, x.browserPath}),
+            (std::vector<std::string>{y.company, y.raterCode, y.state, y.productName, y.serverUrl, y.browserPath}))
+            << what << " slot " << slot;
+    }
+}
+
+}  // namespace
+
+// Build reads "PRoute.dat" and gives its bytes to the reader BuildFromSiteFile uses; each
+// text must give the same table both ways, and a table built again, after a longer file
+// and after lookups that trimmed its product names, must be the table a new one would be.
+TEST_F(RouteTableTest, ASiteFileInMemoryBuildsTheTableItsFileBuilds) {
+    std::vector<std::string> extra(110, RouteRow("EXTRA", "http://quotes.marblypoint.example", "C:\\KRN\\MARBLY"));
+    extra[3] = RouteRow("REDWICK AUTO", "http://krn.redwick.example");
+    std::string longFile = "marbly redwck devsite supportsite;\r\n";
+    for (int value = 2; value <= 92; ++value) longFile += "filler;\r\n";
+    for (const std::string& row : extra) longFile += row + ";\n";
+    const std::string texts[] = {
+        "", "KESTRL STAGINGSITE;", "no separator at all\r\n", "a;b\r\r\nc;\rd;", longFile, "LIVE;\r\n"};
+    RouteTable reused;
+    for (const std::string& text : texts) {
+        WriteBytes("PRoute.dat", text);
+        const RouteTable fromFile;
+        RouteTable fromText;
+        fromText.BuildFromSiteFile(text);
+        ExpectSameTable(fromFile, fromText, text.substr(0, 40));
+
+        reused.FindServer("NO SUCH PRODUCT");  // trims every product name it passes
+        reused.BuildFromSiteFile(text);
+        ExpectSameTable(fromFile, reused, "reused: " + text.substr(0, 40));
+    }
+    EXPECT_EQ(reused.Row(1).productName.size(), 60u);
+}
