@@ -10,7 +10,7 @@ export WINESERVER=/usr/lib/wine/wineserver64
 
 PACKAGES=(cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev g++-mingw-w64-x86-64 wine64 xvfb xauth
           python3 python3-pytest clang-format openssl ca-certificates procps iproute2 imagemagick libcpp-httplib-dev
-          libsqlite3-dev pkg-config nsis libssl-dev zlib1g-dev libbrotli-dev sqlite3)
+          libsqlite3-dev pkg-config nsis libssl-dev zlib1g-dev libbrotli-dev sqlite3 nginx-light squid)
 
 say() { printf '\n== %s\n' "$*"; }
 
@@ -30,7 +30,19 @@ ensure_packages() {
         local sudo=""
         [ "$(id -u)" -eq 0 ] || sudo="sudo"
         $sudo apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+        # The tests start their own nginx and Squid in their own network: installing them must
+        # not start the machine's services (policy-rc.d answering 101 forbids it).
+        local policy=/usr/sbin/policy-rc.d own_policy=""
+        if [ ! -e "$policy" ]; then
+            printf '#!/bin/sh\nexit 101\n' | $sudo tee "$policy" >/dev/null
+            $sudo chmod +x "$policy"
+            own_policy=1
+        fi
+        local status=0
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" \
+            >/dev/null || status=$?
+        [ -z "$own_policy" ] || $sudo rm -f "$policy"
+        return $status
     fi
 }
 

@@ -5,10 +5,9 @@
 
 #include "config/route_table.h"
 #include "import/server_address.h"
-#include "import/server_answer.h"
+#include "import/quote_delivery.h"
 #include "import/status_dialog.h"
 #include "platform/clock.h"
-#include "platform/http_post.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/shell.h"
@@ -85,13 +84,13 @@ int StatusDialog::RunImport() {
     versionLabel_.SetText(versionText);
     RepaintNow();
     ShowStatus("Connecting to " + serverHost);
-    const platform::PostResult sent = platform::PostForm(
-        {platform::AppName(), serverHost, server.secure, settings->serverPostFile, kHeaderLine, formBody},
-        [&] { ShowStatus("Sending Data to " + serverHost); });
+    const Delivery delivery =
+        DeliverQuote({platform::AppName(), serverHost, server.secure, settings->serverPostFile, kHeaderLine, formBody},
+                     *this, [&] { ShowStatus("Sending Data to " + serverHost); });
 
-    switch (sent.outcome) {
+    switch (delivery.sent.outcome) {
         case platform::PostResult::Outcome::kInternetError:
-            ShowInternetError(sent.errorDescription, serverHost);
+            ShowInternetError(delivery.sent.errorDescription, serverHost);
             return 0;
         case platform::PostResult::Outcome::kSendFailed:
             platform::ShowMessage("Server path=" + serverHost + "\nThe SendRequest() failed");
@@ -99,10 +98,11 @@ int StatusDialog::RunImport() {
         case platform::PostResult::Outcome::kAnswered:
             break;
     }
-    // A server that refused the quote (a mistyped post file, a failure of its own) must not
-    // be shown as an import, nor the web product opened on an import that does not exist.
-    if (!AnswerAccepted(sent.statusCode)) {
-        platform::ShowMessage(RefusedAnswerMessage(serverHost, sent.statusCode, sent.statusText));
+    // A server that refused the quote (a mistyped post file, a failure of its own, a
+    // redirect elsewhere) must not be shown as an import, nor the web product opened on an
+    // import that does not exist.
+    if (delivery.verdict != AnswerVerdict::kTaken) {
+        platform::ShowMessage(RefusalMessage(serverHost, delivery.Answer()));
         return 0;
     }
 

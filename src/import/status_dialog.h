@@ -25,8 +25,8 @@ public:
 
     // The import: encodes the export file, writes "export.log", posts the quote and opens
     // the web product. 1 when the network part ran to its end, 0 when there was nothing to
-    // import, the file could not be taken whole, an internet error ended it, or the server
-    // answered with a status outside 200 to 299.
+    // import, the file could not be taken whole, an internet error ended it, or the server's
+    // answer did not take the quote.
     int RunImport();
 
     std::string generatedFileName;

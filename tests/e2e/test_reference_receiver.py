@@ -39,6 +39,20 @@ def expected_fields(sample):
     return fields
 
 
+def assert_sample_stored(database):
+    """Checks that the receiver's database holds one import, the sample's, decoded field by
+    field; returns its import identifier."""
+    database = sqlite3.connect(database)
+    (number, import_id, rater, malformed), = database.execute(
+        "SELECT id, external_quote_import_id, rater, malformed FROM imports").fetchall()
+    assert (rater, malformed) == ("FSC", 0)
+    stored = database.execute("SELECT record_number, occurrence, field_number, value FROM record_fields "
+                              "WHERE import_id = ? ORDER BY position", (number,)).fetchall()
+    as_text = [(n, o, f, v.decode("latin-1") if isinstance(v, bytes) else v) for n, o, f, v in stored]
+    assert as_text == expected_fields(SAMPLE)
+    return import_id
+
+
 def start_receiver(database, *flags, port=80):
     """Starts the reference receiver on 127.0.0.1 and waits until it takes connections."""
     if not RECEIVER.exists():
@@ -74,14 +88,7 @@ def test_the_sample_export_arrives_decoded_in_the_reference_receiver(program, ha
     run = program.run(f"{program.windows_path}\\quote.txt", STATUS_WINDOW, timeout=60)
     assert (run.timed_out, run.messages) == (False, [])
 
-    database = sqlite3.connect(reference_receiver)
-    (number, import_id, rater, malformed), = database.execute(
-        "SELECT id, external_quote_import_id, rater, malformed FROM imports").fetchall()
-    assert (rater, malformed) == ("FSC", 0)
-    stored = database.execute("SELECT record_number, occurrence, field_number, value FROM record_fields "
-                              "WHERE import_id = ? ORDER BY position", (number,)).fetchall()
-    as_text = [(n, o, f, v.decode("latin-1") if isinstance(v, bytes) else v) for n, o, f, v in stored]
-    assert as_text == expected_fields(SAMPLE)
+    import_id = assert_sample_stored(reference_receiver)
 
     # The page the agent is handed over to shows the quote.
     (_, arguments), = handoff.requests()

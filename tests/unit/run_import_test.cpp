@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
+#include <utility>
 
 #include "config/route_row.h"
 #include "import/status_dialog.h"
@@ -126,7 +128,8 @@ TEST_F(RunImportTest, ALaunchPageInTheBrowserPathOpensWithTheIdentifier) {
 }
 
 TEST_F(RunImportTest, AnInternetErrorShowsThreeMessagesAndOpensNothing) {
-    fake::Platform().postResult = {platform::PostResult::Outcome::kInternetError, "The request has timed out.", 0, ""};
+    fake::Platform().postResult = {platform::PostResult::Outcome::kInternetError, "The request has timed out.", 0, "",
+                                   ""};
     EXPECT_EQ(Import("QQ"), 0);
     EXPECT_EQ(fake::Platform().messages,
               (std::vector<std::string>{"An HTTP Exception has occured. Click OK to see the error message",
@@ -142,7 +145,7 @@ TEST_F(RunImportTest, AnInternetErrorShowsThreeMessagesAndOpensNothing) {
 }
 
 TEST_F(RunImportTest, ASendThatOnlyReportsFailureShowsOneMessage) {
-    fake::Platform().postResult = {platform::PostResult::Outcome::kSendFailed, "", 0, ""};
+    fake::Platform().postResult = {platform::PostResult::Outcome::kSendFailed, "", 0, "", ""};
     EXPECT_EQ(Import("QQ"), 1);
     EXPECT_EQ(fake::Platform().messages, std::vector<std::string>{"Server path=127.0.0.1\nThe SendRequest() failed"});
     EXPECT_TRUE(fake::Platform().shellRequests.empty());
@@ -218,7 +221,7 @@ TEST_F(RunImportTest, AnHttpsServerIsPostedOverTlsAndNamedWithoutTheScheme) {
 }
 
 TEST_F(RunImportTest, AServerThatRefusesThePostIsReportedAndNothingOpens) {
-    fake::Platform().postResult = {platform::PostResult::Outcome::kAnswered, "", 404, "Not Found"};
+    fake::Platform().postResult = {platform::PostResult::Outcome::kAnswered, "", 404, "Not Found", ""};
     EXPECT_EQ(Import("QQ"), 0);
     EXPECT_EQ(
         fake::Platform().messages,
@@ -231,18 +234,123 @@ TEST_F(RunImportTest, AServerThatRefusesThePostIsReportedAndNothingOpens) {
 
     // A status without a reason, and the edges of the accepted range.
     fake::Platform().messages.clear();
-    fake::Platform().postResult = {platform::PostResult::Outcome::kAnswered, "", 500, ""};
+    fake::Platform().postResult = {platform::PostResult::Outcome::kAnswered, "", 500, "", ""};
     EXPECT_EQ(Import("QQ"), 0);
     EXPECT_EQ(fake::Platform().messages,
               std::vector<std::string>{"The server 127.0.0.1 answered \"500\".\nThe quote was not imported."});
     for (int refused : {199, 300, 302}) {
-        fake::Platform().postResult = {platform::PostResult::Outcome::kAnswered, "", refused, "X"};
+        fake::Platform().postResult = {platform::PostResult::Outcome::kAnswered, "", refused, "X", ""};
         EXPECT_EQ(Import("QQ"), 0) << refused;
     }
     EXPECT_TRUE(fake::Platform().shellRequests.empty());
     for (int accepted : {200, 204, 299}) {
-        fake::Platform().postResult = {platform::PostResult::Outcome::kAnswered, "", accepted, "X"};
+        fake::Platform().postResult = {platform::PostResult::Outcome::kAnswered, "", accepted, "X", ""};
         EXPECT_EQ(Import("QQ"), 1) << accepted;
     }
     EXPECT_EQ(fake::Platform().shellRequests.size(), 3u);
+}
+
+namespace {
+
+platform::PostResult Answer(int status, const std::string& reason, const std::string& location = "") {
+    return {platform::PostResult::Outcome::kAnswered, "", status, reason, location};
+}
+
+}  // namespace
+
+TEST_F(RunImportTest, AServerMovedToTlsGetsTheSameRequestOverTlsAndIsStillNamedAsRouted) {
+    for (int status : {301, 302, 303, 307, 308}) {
+        fake::Platform().posts.clear();
+        fake::Platform().shellRequests.clear();
+        fake::Platform().postAnswers = {Answer(status, "Moved", "https://127.0.0.1/krn/import.asp")};
+        EXPECT_EQ(Import("QQ"), 1) << status;
+
+        const auto& posts = fake::Platform().posts;
+        ASSERT_EQ(posts.size(), 2u) << status;
+        EXPECT_FALSE(posts[0].secure);
+        EXPECT_TRUE(posts[1].secure);
+        EXPECT_EQ(std::tie(posts[1].host, posts[1].objectName, posts[1].headerLine, posts[1].body),
+                  std::tie(posts[0].host, posts[0].objectName, posts[0].headerLine, posts[0].body));
+        EXPECT_TRUE(fake::Platform().messages.empty());
+        EXPECT_EQ(ProgressTexts().back(), "Import Complete! Opening Web Site 127.0.0.1");
+        ASSERT_EQ(fake::Platform().shellRequests.size(), 1u);
+        EXPECT_EQ(fake::Platform().shellRequests[0].file,
+                  "http://127.0.0.1/krn/start.asp?externalQuoteImportID=202612720565");
+    }
+    EXPECT_NE(ReadBytes("export.log").find("\r\nServer = 127.0.0.1 KRN Browser Path = KRN\r\n"), std::string::npos);
+}
+
+TEST_F(RunImportTest, WhatTheMovedRequestMeetsIsJudgedWithoutASecondMove) {
+    // Redirected again to its own address, or a certificate the system does not trust.
+    fake::Platform().postAnswers = {Answer(301, "Moved Permanently", "https://127.0.0.1/krn/import.asp"),
+                                    Answer(301, "Moved Permanently", "https://127.0.0.1/krn/import.asp")};
+    EXPECT_EQ(Import("QQ"), 0);
+    EXPECT_EQ(fake::Platform().posts.size(), 2u);
+    EXPECT_EQ(fake::Platform().messages,
+              std::vector<std::string>{"The server 127.0.0.1 answered \"301 Moved Permanently\" "
+                                       "(to https://127.0.0.1/krn/import.asp).\nThe quote was not imported."});
+
+    fake::Platform().messages.clear();
+    fake::Platform().postAnswers = {Answer(301, "Moved Permanently", "https://127.0.0.1/krn/import.asp"),
+                                    {platform::PostResult::Outcome::kInternetError, "Bad certificate", 0, "", ""}};
+    EXPECT_EQ(Import("QQ"), 0);
+    EXPECT_EQ(fake::Platform().messages,
+              (std::vector<std::string>{"An HTTP Exception has occured. Click OK to see the error message",
+                                        "Bad certificate", "Server: 127.0.0.1"}));
+    EXPECT_TRUE(fake::Platform().shellRequests.empty());
+}
+
+TEST_F(RunImportTest, RedirectsElsewhereAreNotFollowedAndPagesOfTheSameServerAreNotFetched) {
+    fake::Platform().postAnswers = {Answer(302, "Found", "http://login.test/sign-in?back=/krn")};
+    EXPECT_EQ(Import("QQ"), 0);
+    EXPECT_EQ(fake::Platform().posts.size(), 1u);
+    EXPECT_EQ(fake::Platform().messages,
+              std::vector<std::string>{"The server 127.0.0.1 answered \"302 Found\" "
+                                       "(to http://login.test/sign-in?back=/krn).\nThe quote was not imported."});
+    EXPECT_EQ(ProgressTexts().back(), "Sending Data to 127.0.0.1");
+    EXPECT_TRUE(fake::Platform().shellRequests.empty());
+
+    fake::Platform().messages.clear();
+    fake::Platform().posts.clear();
+    fake::Platform().postAnswers = {Answer(303, "See Other", "/krn/done.asp")};
+    EXPECT_EQ(Import("QQ"), 1);
+    EXPECT_EQ(fake::Platform().posts.size(), 1u);
+    EXPECT_TRUE(fake::Platform().messages.empty());
+    EXPECT_EQ(fake::Platform().shellRequests.size(), 1u);
+}
+
+TEST_F(RunImportTest, APasswordIsAskedForAtMostThreeTimesOverTheStatusWindow) {
+    // (password prompts, sends) of the last import.
+    auto prompted = [] {
+        const auto& events = fake::Platform().events;
+        return std::make_pair(static_cast<int>(std::count(events.begin(), events.end(), "password 133")),
+                              static_cast<int>(std::count(events.begin(), events.end(), "send")));
+    };
+
+    // The proxy wants a password, the agent gives it, the post goes through.
+    fake::Platform().postAnswers = {Answer(407, "Proxy Authentication Required")};
+    fake::Platform().passwordReplies = {true};
+    EXPECT_EQ(Import("QQ"), 1);
+    EXPECT_EQ(prompted(), std::make_pair(1, 2));
+    EXPECT_EQ(fake::Platform().posts.size(), 1u);  // the same request, sent again
+    EXPECT_TRUE(fake::Platform().messages.empty());
+
+    // The agent cancels.
+    fake::Platform().postAnswers = {Answer(407, "Proxy Authentication Required")};
+    EXPECT_EQ(Import("QQ"), 0);
+    EXPECT_EQ(prompted(), std::make_pair(1, 1));
+    EXPECT_EQ(fake::Platform().messages,
+              std::vector<std::string>{
+                  "The proxy server answered \"407 Proxy Authentication Required\".\nThe quote was not imported."});
+
+    // The server keeps refusing every password: three prompts, then its refusal stands.
+    fake::Platform().messages.clear();
+    fake::Platform().postResult = Answer(401, "Unauthorized");
+    fake::Platform().passwordReplies = {true, true, true, true};
+    EXPECT_EQ(Import("QQ"), 0);
+    EXPECT_EQ(prompted(), std::make_pair(3, 4));
+    EXPECT_EQ(
+        fake::Platform().messages,
+        std::vector<std::string>{"The server 127.0.0.1 answered \"401 Unauthorized\".\nThe quote was not imported."});
+    EXPECT_EQ(fake::Platform().shellRequests.size(), 1u);  // only the import that got through
 }

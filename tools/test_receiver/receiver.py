@@ -3,6 +3,7 @@
 request, and answers the way a test asks: normally, with an error status, with a redirect,
 by closing at once, or not at all."""
 
+import base64
 import socket
 import ssl
 import struct
@@ -42,13 +43,19 @@ ANSWERS = {
     "bare": b"HTTP/1.0 503\r\nContent-Length: 0\r\n\r\n",
     "redirect": b"HTTP/1.0 302 Found\r\nLocation: /krn/stored.asp\r\nContent-Length: 0\r\n\r\n",
 }
-MODES = list(ANSWERS) + ["close", "reset", "stall", "deaf", "garbage", "slow"]
+# The password the "auth" mode takes, as a Basic authorization carries it.
+USER, PASSWORD = "agent", "quote-pass"
+AUTHORIZATION = "Basic " + base64.b64encode(f"{USER}:{PASSWORD}".encode()).decode()
+UNAUTHORIZED = (b'HTTP/1.0 401 Unauthorized\r\nWWW-Authenticate: Basic realm="Quotes"\r\n'
+                b"Content-Type: text/plain\r\nContent-Length: 13\r\n\r\nSign in first")
+MODES = list(ANSWERS) + ["auth", "close", "reset", "stall", "deaf", "garbage", "slow"]
 
 
 class Receiver:
     """mode: "answer" (200 OK), "error" (500 with its reason), "notfound" (404), "bare"
     (503 without a reason), "redirect" (a POST gets 302 to another page, which then answers
-    200), "close" (read, then close without an answer), "reset" (close with a reset as
+    200), "auth" (401 with a Basic challenge until the request carries USER and PASSWORD,
+    then 200), "close" (read, then close without an answer), "reset" (close with a reset as
     soon as the connection is accepted), "stall" (read and never answer until the test
     ends), "deaf" (accept and never read), "garbage" (answer bytes that are not HTTP),
     "slow" (answer one byte every 200 ms).
@@ -111,6 +118,9 @@ class Receiver:
         self.requests.append(request)
         if self.mode == "redirect" and not request.request_line.startswith("POST "):
             connection.sendall(ANSWERS["answer"])
+        elif self.mode == "auth":
+            authorized = request.headers.get("authorization") == AUTHORIZATION
+            connection.sendall(ANSWERS["answer"] if authorized else UNAUTHORIZED)
         elif self.mode in ANSWERS:
             connection.sendall(ANSWERS[self.mode])
         elif self.mode == "stall":

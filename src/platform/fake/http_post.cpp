@@ -4,14 +4,33 @@
 
 namespace platform {
 
-PostResult PostForm(const FormPost& post, const std::function<void()>& beforeSend) {
+struct FormRequest::Handles {};
+
+FormRequest::FormRequest(const FormPost& post) {
     fake::Platform().posts.push_back(post);
-    fake::Platform().events.push_back("post " + post.host);
-    if (!fake::Platform().postFailsBeforeSend) {
-        beforeSend();
-        fake::Platform().events.push_back("send");
-    }
-    return fake::Platform().postResult;
+    fake::Platform().events.push_back(std::string("post ") + (post.secure ? "https://" : "") + post.host);
+}
+
+FormRequest::~FormRequest() = default;
+
+PostResult FormRequest::Send(const std::function<void()>& beforeSend) {
+    fake::State& state = fake::Platform();
+    if (state.postFailsBeforeSend) return state.postResult;
+    beforeSend();
+    state.events.push_back("send");
+    if (state.postAnswers.empty()) return state.postResult;
+    PostResult answer = state.postAnswers.front();
+    state.postAnswers.pop_front();
+    return answer;
+}
+
+bool FormRequest::AskForPassword(const Dialog& owner) {
+    fake::State& state = fake::Platform();
+    state.events.push_back("password " + std::to_string(owner.TemplateId()));
+    if (state.passwordReplies.empty()) return false;
+    const bool given = state.passwordReplies.front();
+    state.passwordReplies.pop_front();
+    return given;
 }
 
 }  // namespace platform

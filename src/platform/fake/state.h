@@ -46,11 +46,16 @@ struct State {
     int dialogColourRed = -1, dialogColourGreen = -1, dialogColourBlue = -1;
     bool controls3d = false;
 
-    // Posts made, and the answer the next post gets. A post's `beforeSend` adds the event
-    // "send" when the outcome lets the request go out.
+    // Posts made ("post <host>", "post https://<host>" over TLS), and what sending them
+    // gives: the queued answers in turn, then `postResult` for every further send. Each send
+    // that lets the request go out adds the event "send".
     std::vector<platform::FormPost> posts;
-    platform::PostResult postResult{platform::PostResult::Outcome::kAnswered, "", 200, "OK"};
+    std::deque<platform::PostResult> postAnswers;
+    platform::PostResult postResult{platform::PostResult::Outcome::kAnswered, "", 200, "OK", ""};
     bool postFailsBeforeSend = false;
+    // The agent's replies to the password dialog in turn ("password <owner template>"):
+    // true gives a password, false and an empty queue cancel.
+    std::deque<bool> passwordReplies;
 
     struct ShellRequest {
         std::string file, parameters, directory;

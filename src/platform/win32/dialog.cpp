@@ -1,71 +1,66 @@
 #include <windows.h>
 
 #include "platform/dialog.h"
+#include "platform/win32/dialog_host.h"
 #include "platform/win32/window_class.h"
 
 namespace platform {
 
-// The dialog procedure keeps the Dialog object in the window's user slot and forwards to
-// its virtual handlers.
-struct DialogHost {
-    static HWND Window(const Dialog& dialog) { return static_cast<HWND>(dialog.window_); }
-
-    static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_INITDIALOG) {
-            auto* dialog = reinterpret_cast<Dialog*>(lParam);
-            SetWindowLongPtrA(window, DWLP_USER, lParam);
-            dialog->window_ = window;
-            return dialog->OnInitDialog() ? TRUE : FALSE;
-        }
-        auto* dialog = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
-        if (!dialog) return FALSE;
-        switch (message) {
-            case WM_COMMAND:
-                return Command(*dialog, LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
-            case WM_SYSCOMMAND:
-                return dialog->OnSysCommand(static_cast<int>(wParam)) ? TRUE : FALSE;
-            case WM_PAINT:
-                return dialog->icon_ && IsIconic(window) ? PaintIcon(window, static_cast<HICON>(dialog->icon_)) : FALSE;
-            case WM_QUERYDRAGICON:
-                // One of the few messages whose answer a dialog procedure returns directly.
-                return reinterpret_cast<INT_PTR>(dialog->icon_);
-            case WM_NCDESTROY:
-                SetWindowLongPtrA(window, DWLP_USER, 0);
-                dialog->window_ = nullptr;
-                return FALSE;
-        }
-        return FALSE;
+INT_PTR CALLBACK DialogHost::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* dialog = reinterpret_cast<Dialog*>(lParam);
+        SetWindowLongPtrA(window, DWLP_USER, lParam);
+        dialog->window_ = window;
+        return dialog->OnInitDialog() ? TRUE : FALSE;
     }
-
-    // A minimised dialog shows its icon centred in the client area.
-    static INT_PTR PaintIcon(HWND window, HICON icon) {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        SendMessageA(window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-        RECT client;
-        GetClientRect(window, &client);
-        const int left = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
-        const int top = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
-        DrawIcon(dc, left, top, icon);
-        EndPaint(window, &paint);
-        return TRUE;
+    auto* dialog = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
+    if (!dialog) return FALSE;
+    switch (message) {
+        case WM_COMMAND:
+            return Command(*dialog, LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
+        case WM_SYSCOMMAND:
+            return dialog->OnSysCommand(static_cast<int>(wParam)) ? TRUE : FALSE;
+        case WM_PAINT:
+            return dialog->icon_ && IsIconic(window) ? PaintIcon(window, static_cast<HICON>(dialog->icon_)) : FALSE;
+        case WM_QUERYDRAGICON:
+            // One of the few messages whose answer a dialog procedure returns directly.
+            return reinterpret_cast<INT_PTR>(dialog->icon_);
+        case WM_NCDESTROY:
+            SetWindowLongPtrA(window, DWLP_USER, 0);
+            dialog->window_ = nullptr;
+            return FALSE;
     }
+    return FALSE;
+}
 
-    static bool Command(Dialog& dialog, int id, int notification) {
-        // Buttons (BN_CLICKED is 0), menus (0) and accelerators (1) are commands; other
-        // control notifications are not.
-        if (notification > 1) return false;
-        if (id == IDOK) {
-            dialog.OnOK();
-            return true;
-        }
-        if (id == IDCANCEL) {
-            dialog.OnCancel();
-            return true;
-        }
-        return dialog.OnCommand(id);
+// A minimised dialog shows its icon centred in the client area.
+INT_PTR DialogHost::PaintIcon(HWND window, HICON icon) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    SendMessageA(window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    GetClientRect(window, &client);
+    const int left = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int top = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, left, top, icon);
+    EndPaint(window, &paint);
+    return TRUE;
+}
+
+bool DialogHost::Command(Dialog& dialog, int id, int notification) {
+    // Buttons (BN_CLICKED is 0), menus (0) and accelerators (1) are commands; other
+    // control notifications are not.
+    if (notification > 1) return false;
+    if (id == IDOK) {
+        dialog.OnOK();
+        return true;
     }
-};
+    if (id == IDCANCEL) {
+        dialog.OnCancel();
+        return true;
+    }
+    return dialog.OnCommand(id);
+}
 
 Dialog::Dialog(int templateId) : templateId_(templateId) {}
 

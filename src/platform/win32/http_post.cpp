@@ -2,21 +2,24 @@
 #include <wininet.h>
 
 #include "platform/http_post.h"
+#include "platform/win32/dialog_host.h"
 
 namespace platform {
 namespace {
 
-// Closes a WinINet handle on every way out of PostForm.
+// Closes a WinINet handle when the request it belongs to is done with, on every way out.
 class InternetHandle {
 public:
     explicit InternetHandle(HINTERNET handle) : handle_(handle) {}
-    ~InternetHandle() {
-        if (handle_) InternetCloseHandle(handle_);
-    }
+    ~InternetHandle() { Reset(nullptr); }
     InternetHandle(const InternetHandle&) = delete;
     InternetHandle& operator=(const InternetHandle&) = delete;
     operator HINTERNET() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
+    void Reset(HINTERNET handle) {
+        if (handle_) InternetCloseHandle(handle_);
+        handle_ = handle;
+    }
 
 private:
     HINTERNET handle_;
@@ -43,69 +46,122 @@ std::string ErrorDescription(DWORD code) {
 }
 
 PostResult InternetError(DWORD code) {
-    return {PostResult::Outcome::kInternetError, code ? ErrorDescription(code) : std::string(), 0, std::string()};
+    return {PostResult::Outcome::kInternetError, code ? ErrorDescription(code) : std::string(), 0, std::string(),
+            std::string()};
 }
 
 PostResult InternetError() {
     return InternetError(GetLastError());
 }
 
-// The final status line of the answer. Wine's WinINet reports a send as done when the
-// server closed the connection without answering; Windows fails the send with
-// ERROR_HTTP_INVALID_SERVER_RESPONSE there, so that is what a missing status becomes.
+// Reads one header of the answer as text; empty when the answer has none.
+std::string AnswerHeader(HINTERNET request, DWORD header) {
+    char value[2048] = {};
+    DWORD size = sizeof value;
+    if (!HttpQueryInfoA(request, header, value, &size, nullptr)) return std::string();
+    return std::string(value, size);
+}
+
+// The status line of the answer and where a redirect points. Wine's WinINet reports a send
+// as done when the server closed the connection without answering; Windows fails the send
+// with ERROR_HTTP_INVALID_SERVER_RESPONSE there, so that is what a missing status becomes.
 PostResult ReadAnswer(HINTERNET request) {
     DWORD code = 0;
     DWORD size = sizeof code;
     if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr) || code == 0) {
         return InternetError(ERROR_HTTP_INVALID_SERVER_RESPONSE);
     }
-    PostResult answer{PostResult::Outcome::kAnswered, std::string(), static_cast<int>(code), std::string()};
-    char reason[256] = {};
-    DWORD reasonSize = sizeof reason;
-    if (HttpQueryInfoA(request, HTTP_QUERY_STATUS_TEXT, reason, &reasonSize, nullptr)) {
-        answer.statusText.assign(reason, reasonSize);
+    return {PostResult::Outcome::kAnswered, std::string(), static_cast<int>(code),
+            AnswerHeader(request, HTTP_QUERY_STATUS_TEXT), AnswerHeader(request, HTTP_QUERY_LOCATION)};
+}
+
+// Reads what is left of an answer, so the connection is clear for the request to go
+// again. Bounded: a page that never ends cannot hold the import.
+void DiscardAnswerBody(HINTERNET request) {
+    char buffer[4096];
+    DWORD read = 0;
+    for (int chunk = 0; chunk < 256 && InternetReadFile(request, buffer, sizeof buffer, &read) && read > 0; ++chunk) {
     }
-    return answer;
 }
 
 }  // namespace
 
-PostResult PostForm(const FormPost& post, const std::function<void()>& beforeSend) {
-    InternetHandle session(InternetOpenA(post.userAgent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session) return InternetError();
+struct FormRequest::Handles {
+    explicit Handles(const FormPost& post) : body(post.body) {}
 
+    InternetHandle session{nullptr};
+    InternetHandle connection{nullptr};
+    InternetHandle request{nullptr};
+    DWORD openError = 0;  // why opening failed, when it did
+    std::string body;
+};
+
+FormRequest::FormRequest(const FormPost& post) : handles_(std::make_unique<Handles>(post)) {
+    Handles& h = *handles_;
+    h.session.Reset(InternetOpenA(post.userAgent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!h.session) {
+        h.openError = GetLastError();
+        return;
+    }
     const INTERNET_PORT port = post.secure ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT;
-    InternetHandle connection(InternetConnectA(session, post.host.c_str(), port, nullptr, nullptr,
-                                               INTERNET_SERVICE_HTTP, INTERNET_FLAG_NO_CACHE_WRITE, 1));
-    if (!connection) return InternetError();
+    h.connection.Reset(InternetConnectA(h.session, post.host.c_str(), port, nullptr, nullptr, INTERNET_SERVICE_HTTP,
+                                        INTERNET_FLAG_NO_CACHE_WRITE, 1));
+    if (!h.connection) {
+        h.openError = GetLastError();
+        return;
+    }
     // Set on the connection: the request copies them from there (Wine ignores them on the
     // session handle).
     DWORD timeout = kPostTimeoutMs;
     for (DWORD option :
          {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
-        InternetSetOptionA(connection, option, &timeout, sizeof timeout);
+        InternetSetOptionA(h.connection, option, &timeout, sizeof timeout);
     }
 
     // Over TLS the system checks the certificate as it does for any browser: no check is
-    // switched off, so an untrusted or mismatched certificate fails the send.
-    const DWORD requestFlags = INTERNET_FLAG_EXISTING_CONNECT | (post.secure ? INTERNET_FLAG_SECURE : 0);
-    InternetHandle request(
-        HttpOpenRequestA(connection, "POST", post.objectName.c_str(), "HTTP/1.0", nullptr, nullptr, requestFlags, 1));
-    if (!request) return InternetError();
-    if (!HttpAddRequestHeadersA(request, post.headerLine.c_str(), static_cast<DWORD>(-1),
-                                HTTP_ADDREQ_FLAG_ADD_IF_NEW)) {
-        return InternetError();
+    // switched off, so an untrusted or mismatched certificate fails the send. Redirects come
+    // back to the caller: the client's own following drops the body or turns the post into
+    // a GET, so it would report a quote that never arrived as delivered.
+    const DWORD requestFlags =
+        INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_NO_AUTO_REDIRECT | (post.secure ? INTERNET_FLAG_SECURE : 0);
+    h.request.Reset(
+        HttpOpenRequestA(h.connection, "POST", post.objectName.c_str(), "HTTP/1.0", nullptr, nullptr, requestFlags, 1));
+    if (!h.request) {
+        h.openError = GetLastError();
+        return;
     }
+    if (!HttpAddRequestHeadersA(h.request, post.headerLine.c_str(), static_cast<DWORD>(-1),
+                                HTTP_ADDREQ_FLAG_ADD_IF_NEW)) {
+        h.openError = GetLastError();
+        h.request.Reset(nullptr);
+    }
+}
 
+FormRequest::~FormRequest() = default;
+
+PostResult FormRequest::Send(const std::function<void()>& beforeSend) {
+    Handles& h = *handles_;
+    if (!h.request) return InternetError(h.openError);
     beforeSend();
-    if (!HttpSendRequestA(request, nullptr, 0, const_cast<char*>(post.body.data()),
-                          static_cast<DWORD>(post.body.size()))) {
+    if (!HttpSendRequestA(h.request, nullptr, 0, const_cast<char*>(h.body.data()), static_cast<DWORD>(h.body.size()))) {
         // A failure that carries an error code is an internet error; one without is the
         // send merely saying it failed.
         if (GetLastError() != 0) return InternetError();
-        return {PostResult::Outcome::kSendFailed, std::string(), 0, std::string()};
+        return {PostResult::Outcome::kSendFailed, std::string(), 0, std::string(), std::string()};
     }
-    return ReadAnswer(request);
+    return ReadAnswer(h.request);
+}
+
+bool FormRequest::AskForPassword(const Dialog& owner) {
+    Handles& h = *handles_;
+    DiscardAnswerBody(h.request);
+    // The system's own dialog knows from the request whether the proxy or the server asked,
+    // and stores what the agent typed on the request for the next send.
+    const DWORD reply = InternetErrorDlg(
+        DialogHost::Window(owner), h.request, ERROR_INTERNET_INCORRECT_PASSWORD,
+        FLAGS_ERROR_UI_FILTER_FOR_ERRORS | FLAGS_ERROR_UI_FLAGS_GENERATE_DATA | FLAGS_ERROR_UI_FLAGS_CHANGE_OPTIONS,
+        nullptr);
+    return reply == ERROR_INTERNET_FORCE_RETRY;
 }
 
 }  // namespace platform

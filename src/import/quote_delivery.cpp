@@ -1,0 +1,37 @@
+#include "import/quote_delivery.h"
+
+namespace {
+
+bool Answered(const platform::PostResult& sent) {
+    return sent.outcome == platform::PostResult::Outcome::kAnswered;
+}
+
+platform::PostResult SendGivingPasswords(const platform::FormPost& post, const platform::Dialog& owner,
+                                         const std::function<void()>& beforeSend) {
+    platform::FormRequest request(post);
+    platform::PostResult sent = request.Send(beforeSend);
+    for (int prompt = 0; prompt < kPasswordPrompts && Answered(sent) && AsksForPassword(sent.statusCode) &&
+                         request.AskForPassword(owner);
+         ++prompt) {
+        sent = request.Send(beforeSend);
+    }
+    return sent;
+}
+
+}  // namespace
+
+Delivery DeliverQuote(const platform::FormPost& post, const platform::Dialog& owner,
+                      const std::function<void()>& beforeSend) {
+    Delivery delivery{SendGivingPasswords(post, owner, beforeSend)};
+    if (!Answered(delivery.sent)) return delivery;
+    delivery.verdict = JudgeAnswer(delivery.Answer(), {post.host, post.objectName, post.secure}, false);
+    if (delivery.verdict != AnswerVerdict::kMoveToTls) return delivery;
+
+    platform::FormPost overTls = post;
+    overTls.secure = true;
+    delivery.sent = SendGivingPasswords(overTls, owner, beforeSend);
+    if (Answered(delivery.sent)) {
+        delivery.verdict = JudgeAnswer(delivery.Answer(), {post.host, post.objectName, true}, true);
+    }
+    return delivery;
+}

@@ -1,0 +1,26 @@
+// Getting the quote to the customer's server across the network agents sit on: a proxy or
+// a server that wants a password asks the agent for it, and a server that moved to TLS gets
+// the same request again over TLS. What is left is judged by the server's answer rules.
+#pragma once
+
+#include <functional>
+
+#include "import/server_answer.h"
+#include "platform/dialog.h"
+#include "platform/http_post.h"
+
+// How often the agent is asked for a password for one request before the refusal stands.
+constexpr int kPasswordPrompts = 3;
+
+struct Delivery {
+    platform::PostResult sent;                        // the last request's result
+    AnswerVerdict verdict = AnswerVerdict::kRefused;  // of its answer, when it was answered
+
+    ServerAnswer Answer() const { return {sent.statusCode, sent.statusText, sent.location}; }
+};
+
+// Posts `post`, asking for passwords through dialogs owned by `owner`. `beforeSend` runs
+// before each time the body goes out. A move to TLS is followed once, to port 443 of the
+// same host; the caller keeps naming the route's own server.
+Delivery DeliverQuote(const platform::FormPost& post, const platform::Dialog& owner,
+                      const std::function<void()>& beforeSend);
