@@ -1,10 +1,11 @@
 #include "ui/main_dialog.h"
 
-#include "config/compatibility_dialog.h"
+#include "ui/compatibility_dialog.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "resource.h"
 #include "ui/about_dialog.h"
+#include "ui/run_setup.h"
 
 MainDialog::MainDialog() : platform::Dialog(IDD_MAIN) {}
 
@@ -36,7 +37,7 @@ bool MainDialog::OnCommand(int commandId) {
             OnCancel();
             return true;
         case ID_SETUP_IMPORT:
-            settings.RunSetup();
+            RunSetup(settings);
             return true;
         case ID_SETUP_COMPATIBILITY: {
             CompatibilityDialog compatibility;
