@@ -44,7 +44,7 @@ struct State {
     // boxes, so the order of windows and messages can be checked.
     std::vector<std::string> events;
     int dialogColourRed = -1, dialogColourGreen = -1, dialogColourBlue = -1;
-    bool controls3d = false;
+    bool commonControlsRegistered = false;
 
     // Posts made, and the answer the next post gets. A post's `beforeSend` adds the event
     // "send" when the outcome lets the request go out.
