@@ -46,7 +46,7 @@ void ReadFieldsThroughput(benchmark::State& state) {
     }
     std::vector<std::string> values(bytes / 78 + 1);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(ReadFields("fields.txt", ";", values.data(), values.size()));
+        benchmark::DoNotOptimize(ReadFields("fields.txt", ';', values.data(), values.size()));
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(std::filesystem::file_size("fields.txt")));

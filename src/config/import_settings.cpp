@@ -28,7 +28,7 @@ void ImportSettings::LoadText(const std::string& fileBytes) {
 
 FieldReader ImportSettings::StartLoad() {
     for (std::string& value : rawValues_) value.clear();
-    return FieldReader(";", rawValues_, kValueCount);
+    return FieldReader(';', rawValues_, kValueCount);
 }
 
 void ImportSettings::FinishLoad() {
@@ -37,12 +37,12 @@ void ImportSettings::FinishLoad() {
 
 bool ImportSettings::Save() {
     CopyFieldsToRawValues();
-    return WriteLines(rawValues_, kSettingsFileName, ";", kValueCount) != 0;
+    return WriteLines(rawValues_, kSettingsFileName, ';', kValueCount) != 0;
 }
 
 std::string ImportSettings::SaveText() {
     CopyFieldsToRawValues();
-    return LinesFileBytes(rawValues_, ";", kValueCount);
+    return LinesFileBytes(rawValues_, ';', kValueCount);
 }
 
 void ImportSettings::CopyFieldsToRawValues() {

@@ -10,15 +10,12 @@
 
 #include "support/field_reader.h"
 
-struct SetupValues;
-
 class ImportSettings {
 public:
     static constexpr int kValueCount = 10;
 
     // Builds a record with every value empty, then loads the settings file.
     ImportSettings();
-    virtual ~ImportSettings() = default;
 
     // Reads "Vantrel.dat" into the raw values and copies them into the fields. A missing or
     // unreadable file leaves every field empty.
@@ -31,12 +28,6 @@ public:
     // the reader Load gives the file to; SaveText returns what Save would write.
     void LoadText(const std::string& fileBytes);
     std::string SaveText();
-
-    // Lets the agent edit the record in the Setup window. On Save (result 1) the fields take
-    // the window's values, trimmed, with vantrelFolder set to the working directory; the
-    // file is rewritten and copied into qqPath. A save that cannot be written is reported
-    // and leaves the window open. Anything else changes nothing.
-    int RunSetup();
 
     std::string producerCode;
     std::string serverAddress;
@@ -52,10 +43,6 @@ public:
     const std::string& RawValue(int index) const { return rawValues_[index]; }
 
 private:
-    // The Setup window's save: the record takes the values and is written, or, when the
-    // file cannot be written, stays as it was.
-    bool SaveFromSetup(const SetupValues& saved, const std::string& programFolder);
-
     // The reader of the file's values, into the raw values emptied first.
     FieldReader StartLoad();
     void FinishLoad();

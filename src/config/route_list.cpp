@@ -41,6 +41,6 @@ void RouteList::Load() {
         rawRows_[slot].clear();
         rows_[slot] = RouteListRow();
     }
-    ReadFields(RouteFilePath(), ";", rawRows_ + 1, kSlots);
+    ReadFields(RouteFilePath(), ';', rawRows_ + 1, kSlots);
     for (int slot = 1; slot <= kSlots; ++slot) route_row::Split(rawRows_[slot], kColumns, rows_[slot]);
 }

@@ -25,7 +25,6 @@ public:
     RouteList() = default;
     // Keeps the run's rater code and program name, then loads.
     RouteList(std::string raterCode, std::string programName);
-    virtual ~RouteList() = default;
 
     // Empties every slot, reads the route file and splits its rows. The file is not tested
     // for existence first, so a missing file costs the reader's full retry time (about five

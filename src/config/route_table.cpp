@@ -133,7 +133,7 @@ FieldReader RouteTable::StartBuild() {
         for (const ColumnSpec<RouteTableRow>& spec : kColumns) (rows_[slot].*spec.column).clear();
     }
     // Value n of the file lands in slot n; values past slot 200 are not stored.
-    return FieldReader(";", rawRows_ + 1, kSlots);
+    return FieldReader(';', rawRows_ + 1, kSlots);
 }
 
 void RouteTable::FinishBuild() {
@@ -160,14 +160,21 @@ int RouteTable::FindSlot(const std::string& trimmedKey) {
     return 0;
 }
 
-std::string RouteTable::FindServer(const std::string& key) {
-    const std::string trimmedKey = text::TrimRight(key);
-    const int slot = FindSlot(trimmedKey);
-    return slot ? text::TrimRight(rows_[slot].serverUrl) : kNoServerPathFound + trimmedKey;
+std::optional<std::string> RouteTable::FindServer(const std::string& key) {
+    const int slot = FindSlot(text::TrimRight(key));
+    if (!slot) return std::nullopt;
+    return text::TrimRight(rows_[slot].serverUrl);
 }
 
-std::string RouteTable::FindBrowserPath(const std::string& key) {
-    const std::string trimmedKey = text::TrimRight(key);
-    const int slot = FindSlot(trimmedKey);
-    return slot ? text::TrimRight(rows_[slot].browserPath) : kNoServerPathFound + trimmedKey;
+std::optional<std::string> RouteTable::FindBrowserPath(const std::string& key) {
+    const int slot = FindSlot(text::TrimRight(key));
+    if (!slot) return std::nullopt;
+    return text::TrimRight(rows_[slot].browserPath);
+}
+
+std::string RouteLookupText(const std::optional<std::string>& found, const std::string& key) {
+    // Kept for the customers' servers and the stored export logs: an unknown product has
+    // always been posted to this text as its host (the resolver refuses it, and the agent
+    // sees it in the internet-error message) and written as such into "export.log".
+    return found ? *found : "No Server Path Found " + text::TrimRight(key);
 }

@@ -12,6 +12,7 @@
 // imports at a test server without touching the agent's settings.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "support/field_reader.h"
@@ -31,7 +32,6 @@ public:
     static constexpr int kSlots = 200;
 
     RouteTable();
-    virtual ~RouteTable() = default;
 
     // Empties every slot, reads "PRoute.dat" when it exists (no file: site mode "LIVE"; a file
     // that exists but cannot be read: site mode empty), puts the built-in rows in slots 1-92,
@@ -44,9 +44,9 @@ public:
 
     // The server address (or the browser path) of the first slot whose product name equals
     // the key, both with trailing white space removed; case matters and leading blanks
-    // count. Without an equal slot: "No Server Path Found " and the trimmed key.
-    std::string FindServer(const std::string& key);
-    std::string FindBrowserPath(const std::string& key);
+    // count. Nothing without an equal slot.
+    std::optional<std::string> FindServer(const std::string& key);
+    std::optional<std::string> FindBrowserPath(const std::string& key);
 
     // Upper case, trailing white space removed.
     const std::string& SiteMode() const { return siteMode_; }
@@ -71,4 +71,7 @@ private:
 };
 
 inline const char kSiteRouteFileName[] = "PRoute.dat";
-inline const char kNoServerPathFound[] = "No Server Path Found ";
+
+// What the import goes on with after a lookup: the value found, or, when there is none,
+// "No Server Path Found " and the trimmed key, used as the server host and browser path.
+std::string RouteLookupText(const std::optional<std::string>& found, const std::string& key);

@@ -20,6 +20,8 @@ std::optional<std::string> CheckSetup(SetupValues& values, const std::string& pr
         values.krnLaunchFile.erase(0, 1);
         return "The KRN launch file should not begin with a '/'";
     }
+    // Kept for the settings files this window has always written: "http://" is looked for
+    // anywhere in the text, so "https://host" is saved as "http://https://host".
     if (!text::Contains(values.serverAddress, "http://")) {
         values.serverAddress = "http://" + values.serverAddress;
         return "The server address must begin with http:// to be valid";

@@ -168,12 +168,12 @@ void QuoteLineBuffer::LoadFile() {
         platform::ShowMessage("File does not exist " + filePath);
         return;
     }
-    FieldReader reader("\n", lines, kLineCapacity);
+    FieldReader reader('\n', lines, kLineCapacity);
     if (ReadFields(filePath, reader)) Loaded(reader);
 }
 
 void QuoteLineBuffer::LoadText(const std::string& text) {
-    FieldReader reader("\n", lines, kLineCapacity);
+    FieldReader reader('\n', lines, kLineCapacity);
     reader.Take(text);
     Loaded(reader);
 }

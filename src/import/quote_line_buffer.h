@@ -33,7 +33,6 @@ public:
     static constexpr int kRecordNumbers = 30;
 
     QuoteLineBuffer() = default;
-    virtual ~QuoteLineBuffer() = default;
 
     // Fills `lines` from the file at `filePath` as LoadText does from its bytes. A missing
     // file shows "File does not exist " and the path; it, or a file that cannot be opened,

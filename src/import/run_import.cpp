@@ -49,7 +49,7 @@ void ShowInternetError(const std::string& description, const std::string& server
 int StatusDialog::RunImport() {
     const platform::ClockReading start = platform::LocalTime();
     generatedFileName = FileGenName(start);
-    importId = MakeStamp();
+    importId = MakeStamp(platform::LocalTime);
     if (raterCode.empty()) return 0;
 
     lineBuffer.filePath = exportFilePath;
@@ -65,9 +65,10 @@ int StatusDialog::RunImport() {
     }
     const std::string formBody = headerPart + fieldPart;
 
-    const ServerAddress server = SplitServer(routeTable->FindServer(settings->productName));
+    const std::string& product = settings->productName;
+    const ServerAddress server = SplitServer(RouteLookupText(routeTable->FindServer(product), product));
     const std::string& serverHost = server.host;
-    const std::string browserPath = routeTable->FindBrowserPath(settings->productName);
+    const std::string browserPath = RouteLookupText(routeTable->FindBrowserPath(product), product);
     const std::string startupLink =
         server.Scheme() + serverHost + "/" + settings->krnLaunchFile + "?externalQuoteImportID=" + importId;
 
@@ -79,7 +80,7 @@ int StatusDialog::RunImport() {
     exportLogLines[3] = "KRN Startup link = " + startupLink;
     ShowStatus("Writing Export Log...");
     exportLogLines[4] = text::ReplaceAll(text::ReplaceAll(formBody, "&", "\n"), "%20", " ");
-    WriteLines(exportLogLines, "export.log", "\n", kExportLogLines);
+    WriteLines(exportLogLines, "export.log", '\n', kExportLogLines);
 
     versionLabel_.SetText(versionText);
     RepaintNow();

@@ -1,16 +1,11 @@
 // The local wall clock.
 #pragma once
 
+#include "support/clock_reading.h"
+
 namespace platform {
 
-struct ClockReading {
-    int year = 0;    // four digits
-    int month = 0;   // 1-12
-    int day = 0;     // 1-31
-    int hour = 0;    // 0-23
-    int minute = 0;  // 0-59
-    int second = 0;  // 0-59
-};
+using ::ClockReading;
 
 // One reading of the local date and time.
 ClockReading LocalTime();

@@ -7,7 +7,8 @@ namespace platform {
 // given colour, with black text.
 void SetDialogColours(int red, int green, int blue);
 
-// Switches on the three-dimensional look of dialog controls.
-void EnableControls3d();
+// Registers the window classes of the common controls, which gives dialog controls their
+// three-dimensional look and makes the list view known.
+void RegisterCommonControls();
 
 }  // namespace platform

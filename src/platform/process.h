@@ -17,14 +17,17 @@ std::string CommandLineArguments();
 // Full path of the running executable, at most 260 characters.
 std::string ModulePath();
 
-bool SetWorkingDirectory(const std::string& path);
+// A folder that cannot be entered leaves the working directory as it was; the program then
+// finds its files there, as it always has, without a word.
+void SetWorkingDirectory(const std::string& path);
 std::string WorkingDirectory();
 
-// Creates one folder; false when it cannot (it exists already, or the parent is missing).
-bool CreateFolder(const std::string& path);
+// Creates one folder. A folder that exists already, or cannot be made, is left as it is.
+void CreateFolder(const std::string& path);
 
-// Copies a file over an existing one; false when the copy fails.
-bool CopyFileOver(const std::string& from, const std::string& to);
+// Copies a file over an existing one. A copy that fails is not reported: failures of the
+// configuration files are silent.
+void CopyFileOver(const std::string& from, const std::string& to);
 
 // Replaces `target` by `source` in one step, so a reader sees either the old file or the
 // new one, never a part of either. The source is gone afterwards when this succeeds.

@@ -6,8 +6,8 @@
 // straight into its element (whose room is reused when the same elements are read again);
 // only a value cut by the end of a piece is gathered apart.
 
-FieldReader::FieldReader(const std::string& separator, std::string values[], std::size_t capacity)
-    : separator_(separator.empty() ? '\n' : separator[0]), values_(values), capacity_(capacity) {}
+FieldReader::FieldReader(char separator, std::string values[], std::size_t capacity)
+    : separator_(separator), values_(values), capacity_(capacity) {}
 
 const char* FieldReader::FindStop(const char* begin, const char* end) const {
     if (separator_ == '\n') {

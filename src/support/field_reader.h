@@ -6,7 +6,6 @@
 //  - a line feed drops what was gathered since the last separator on its line;
 //  - a zero byte adds nothing (unless it is the separator);
 //  - text after the last separator is dropped.
-// An empty separator means line feed.
 //
 // The bytes come all at once (a text held in memory) or piece by piece (a file as it is
 // read); where the pieces are cut makes no difference. The first `capacity` values go into
@@ -20,7 +19,7 @@
 
 class FieldReader {
 public:
-    FieldReader(const std::string& separator, std::string values[], std::size_t capacity);
+    FieldReader(char separator, std::string values[], std::size_t capacity);
 
     // Takes the next bytes. False once a value past `capacity` was met: no later byte can
     // change what was stored, so a reader of a file can stop there.

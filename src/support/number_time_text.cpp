@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 
-#include "platform/clock.h"
 #include "support/text.h"
 
 std::string IntToText(int value) {
@@ -23,15 +22,15 @@ std::string TimeText12(std::string time) {
     return IntToText(hour - 12) + ":" + minutes + "pm";
 }
 
-std::string MakeStamp() {
-    // Six readings on purpose: the identifier has always been made this way, so a second
-    // or day boundary between two readings shows in it. Each statement is one reading, in
-    // the order year, month, day, hour, minute, second.
-    std::string stamp = IntToText(platform::LocalTime().year);
-    stamp += IntToText(platform::LocalTime().month);
-    stamp += IntToText(platform::LocalTime().day);
-    stamp += IntToText(platform::LocalTime().hour);
-    stamp += IntToText(platform::LocalTime().minute);
-    stamp += IntToText(platform::LocalTime().second);
+std::string MakeStamp(const std::function<ClockReading()>& readClock) {
+    // Six readings, kept so that the servers get the identifier made exactly as they always
+    // have: a second or day boundary between two readings shows in it. Each statement is
+    // one reading, in the order year, month, day, hour, minute, second.
+    std::string stamp = IntToText(readClock().year);
+    stamp += IntToText(readClock().month);
+    stamp += IntToText(readClock().day);
+    stamp += IntToText(readClock().hour);
+    stamp += IntToText(readClock().minute);
+    stamp += IntToText(readClock().second);
     return stamp;
 }

@@ -1,7 +1,10 @@
 // Numbers and clock readings as the texts that the logs and the form body carry.
 #pragma once
 
+#include <functional>
 #include <string>
+
+#include "support/clock_reading.h"
 
 // Decimal digits, "-" in front of a negative value; no leading zeros, no grouping.
 std::string IntToText(int value);
@@ -12,5 +15,5 @@ std::string IntToText(int value);
 std::string TimeText12(std::string time);
 
 // Year, month, day, hour, minute and second without separators or leading zeros, each
-// from a new reading of the clock: 7 December 2026 at 20:56:05 gives "202612720565".
-std::string MakeStamp();
+// from a new call of `readClock`: 7 December 2026 at 20:56:05 gives "202612720565".
+std::string MakeStamp(const std::function<ClockReading()>& readClock);

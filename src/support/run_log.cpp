@@ -16,6 +16,6 @@ int RunLog::AddLine(const std::string& text) {
 }
 
 bool RunLog::Save() const {
-    WriteLines(slots_, "vantrel.log", "\n", kSlots);
+    WriteLines(slots_, "vantrel.log", '\n', kSlots);
     return FileExists("vantrel.log");
 }

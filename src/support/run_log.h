@@ -8,9 +8,6 @@ class RunLog {
 public:
     static constexpr int kSlots = 20;
 
-    RunLog() = default;
-    virtual ~RunLog() = default;
-
     // Index of the first empty slot, or kSlots when every slot holds a line.
     int FirstFreeSlot() const;
     // Stores the text unchanged in the first free slot and returns its index. An empty text

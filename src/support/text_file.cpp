@@ -1,17 +1,31 @@
 #include "support/text_file.h"
 
-#include <functional>
+#include <utility>
 
-#include "platform/message_box.h"
 #include "platform/process.h"
 
 namespace {
 
+FailureReporter& Reporter() {
+    static FailureReporter reporter;
+    return reporter;
+}
+
+void Report(const std::string& message) {
+    if (Reporter()) {
+        Reporter()(message);
+    } else {
+        std::fprintf(stderr, "%s\n", message.c_str());
+    }
+}
+
 // Runs `attempt` by the retry policy: one try, or up to 100 with a pause after each.
-bool WithRetries(const std::string& retryPolicy, const std::function<bool()>& attempt) {
-    if (retryPolicy != "NETWORK") return attempt();
+bool WithRetries(RetryPolicy retryPolicy, const std::function<bool()>& attempt) {
+    if (retryPolicy == RetryPolicy::kSingle) return attempt();
     for (int tryNumber = 0; tryNumber < kNetworkTries; ++tryNumber) {
         const bool done = attempt();
+        // Kept for the raters, which start the program and wait for it as they always have:
+        // the pause follows the successful try too, so every read and write takes 50 ms.
         platform::SleepMilliseconds(kNetworkPauseMs);
         if (done) return true;
     }
@@ -19,11 +33,11 @@ bool WithRetries(const std::string& retryPolicy, const std::function<bool()>& at
 }
 
 // The lines of WriteLines, before their line feeds become CR LF.
-std::string JoinedLines(const std::string values[], const std::string& separator, std::size_t count) {
+std::string JoinedLines(const std::string values[], char separator, std::size_t count) {
     std::string content;
     for (std::size_t i = 0; i < count; ++i) {
         content += values[i];
-        if (separator != "\n") content += separator;
+        if (separator != '\n') content += separator;
         content += '\n';
     }
     return content;
@@ -40,14 +54,14 @@ std::string WithCrLf(const std::string& content) {
 }
 
 void ReportFailedClose(const std::string& path) {
-    platform::ShowMessage("File failed close: " + path);
+    Report("File failed close: " + path);
 }
 
 // Writes `bytes` as the whole of `path` through a file opened by the given policy. A failed
 // close counts as a failed write and is reported under the name of the file being saved.
-bool WriteWholeFile(const std::string& path, const std::string& retryPolicy, const std::string& bytes,
+bool WriteWholeFile(const std::string& path, RetryPolicy retryPolicy, const std::string& bytes,
                     const std::string& savedPath) {
-    OpenedFile file = OpenFile(path, "READOVERWRITE", retryPolicy, 0);
+    OpenedFile file = OpenFile(path, OpenMode::kReadOverwrite, retryPolicy, OpenFailure::kHandBack);
     if (!file) return false;
     bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
     written = std::fflush(file.get()) == 0 && written;
@@ -67,13 +81,13 @@ bool WriteWholeFile(const std::string& path, const std::string& retryPolicy, con
 // try where neither worked, so a normal save costs no extra wait.
 bool ReplaceOrOverwrite(const std::string& path, const std::string& bytes) {
     const std::string temporary = path + ".tmp";
-    if (!WriteWholeFile(temporary, "NETWORK", bytes, path)) {
+    if (!WriteWholeFile(temporary, RetryPolicy::kNetwork, bytes, path)) {
         std::remove(temporary.c_str());
         return false;
     }
     for (int tryNumber = 0; tryNumber < kNetworkTries; ++tryNumber) {
         if (platform::ReplaceFileWith(temporary, path)) return true;
-        if (WriteWholeFile(path, "SINGLE", bytes, path)) {
+        if (WriteWholeFile(path, RetryPolicy::kSingle, bytes, path)) {
             std::remove(temporary.c_str());
             return true;
         }
@@ -84,6 +98,10 @@ bool ReplaceOrOverwrite(const std::string& path, const std::string& bytes) {
 }
 
 }  // namespace
+
+void SetFailureReporter(FailureReporter reporter) {
+    Reporter() = std::move(reporter);
+}
 
 OpenedFile::~OpenedFile() {
     if (file_) std::fclose(file_);
@@ -104,27 +122,35 @@ bool OpenedFile::Close() {
     return file == nullptr || std::fclose(file) == 0;
 }
 
-const char* LibraryMode(const std::string& openModeName) {
-    if (openModeName == "OVERWRITE") return "w";
-    if (openModeName == "APPEND") return "a";
-    if (openModeName == "READWRITE") return "r+";
-    if (openModeName == "READOVERWRITE") return "w+";
-    if (openModeName == "READAPPEND") return "a+";
+const char* LibraryMode(OpenMode mode) {
+    switch (mode) {
+        case OpenMode::kReadOnly:
+            return "r";
+        case OpenMode::kOverwrite:
+            return "w";
+        case OpenMode::kAppend:
+            return "a";
+        case OpenMode::kReadWrite:
+            return "r+";
+        case OpenMode::kReadOverwrite:
+            return "w+";
+        case OpenMode::kReadAppend:
+            return "a+";
+    }
     return "r";
 }
 
-OpenedFile OpenFile(const std::string& path, const std::string& openModeName, const std::string& retryPolicy,
-                    int reportFailure) {
+OpenedFile OpenFile(const std::string& path, OpenMode mode, RetryPolicy retryPolicy, OpenFailure onFailure) {
     // Binary at the library level: line ends are translated by this module itself.
-    const std::string mode = std::string(LibraryMode(openModeName)) + "b";
+    const std::string libraryMode = std::string(LibraryMode(mode)) + "b";
     std::FILE* file = nullptr;
     const bool opened = WithRetries(retryPolicy, [&] {
-        file = std::fopen(path.c_str(), mode.c_str());
+        file = std::fopen(path.c_str(), libraryMode.c_str());
         return file != nullptr;
     });
-    if (!opened && reportFailure == 1) {
-        const bool network = retryPolicy == "NETWORK";
-        platform::ShowMessage((network ? "Network Open failed: " : "Single Open failed: ") + path);
+    if (!opened && onFailure == OpenFailure::kReport) {
+        const bool network = retryPolicy == RetryPolicy::kNetwork;
+        Report((network ? "Network Open failed: " : "Single Open failed: ") + path);
     }
     return OpenedFile(file);
 }
@@ -137,7 +163,7 @@ bool FileExists(const std::string& path) {
 }
 
 bool ReadFields(const std::string& path, FieldReader& reader) {
-    OpenedFile file = OpenFile(path, "READONLY", "NETWORK", 0);
+    OpenedFile file = OpenFile(path, OpenMode::kReadOnly, RetryPolicy::kNetwork, OpenFailure::kHandBack);
     if (!file) return false;
     char buffer[1 << 16];
     std::size_t got;
@@ -147,17 +173,16 @@ bool ReadFields(const std::string& path, FieldReader& reader) {
     return true;
 }
 
-bool ReadFields(const std::string& path, const std::string& separator, std::string values[], std::size_t capacity) {
+bool ReadFields(const std::string& path, char separator, std::string values[], std::size_t capacity) {
     FieldReader reader(separator, values, capacity);
     return ReadFields(path, reader);
 }
 
-std::string LinesFileBytes(const std::string values[], const std::string& separator, std::size_t count) {
+std::string LinesFileBytes(const std::string values[], char separator, std::size_t count) {
     return WithCrLf(JoinedLines(values, separator, count));
 }
 
-std::size_t WriteLines(const std::string values[], const std::string& path, const std::string& separator,
-                       std::size_t count) {
+std::size_t WriteLines(const std::string values[], const std::string& path, char separator, std::size_t count) {
     const std::string content = JoinedLines(values, separator, count);
     return ReplaceOrOverwrite(path, WithCrLf(content)) ? content.size() : 0;
 }

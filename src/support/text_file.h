@@ -1,5 +1,5 @@
-// The one way the program touches files: named open modes, the retry policy for files on
-// network drives, whole-file reading into separated values and whole-file writing.
+// The one way the program touches files: open modes, the retry policy for files on network
+// drives, whole-file reading into separated values and whole-file writing.
 //
 // Files are text files: every line feed is stored as CR LF, and a CR directly before a
 // line feed is not seen when reading. That translation is done here, by our own code, so
@@ -8,13 +8,38 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "support/field_reader.h"
 
-// Tries made by the "NETWORK" retry policy, and the pause after every try.
+// The C library's open modes, by what they let the program do.
+enum class OpenMode {
+    kReadOnly,       // "r"
+    kOverwrite,      // "w"
+    kAppend,         // "a"
+    kReadWrite,      // "r+"
+    kReadOverwrite,  // "w+"
+    kReadAppend,     // "a+"
+};
+
+enum class RetryPolicy {
+    kSingle,   // one try
+    kNetwork,  // for files on network drives: kNetworkTries tries, kNetworkPauseMs after each
+};
+
+// Tries made by the network retry policy, and the pause after every try.
 constexpr int kNetworkTries = 100;
 constexpr int kNetworkPauseMs = 50;
+
+// Whether an open that failed on every try is reported, besides being handed back.
+enum class OpenFailure { kHandBack, kReport };
+
+// Where the file module tells of its failures: the opens it is asked to report, and the
+// closes that failed, which no caller could be told of. The program shows them to the agent
+// and installs that at start-up; while none is installed they go to standard error.
+using FailureReporter = std::function<void(const std::string& message)>;
+void SetFailureReporter(FailureReporter reporter);
 
 // An open file; closes itself unless Close was called.
 class OpenedFile {
@@ -36,33 +61,31 @@ private:
     std::FILE* file_ = nullptr;
 };
 
-// The C library mode for an open mode name: READONLY "r", OVERWRITE "w", APPEND "a",
-// READWRITE "r+", READOVERWRITE "w+", READAPPEND "a+"; any other name reads as READONLY.
-const char* LibraryMode(const std::string& openModeName);
+// The C library mode of an open mode.
+const char* LibraryMode(OpenMode mode);
 
-// Opens `path`. The retry policy "NETWORK" makes up to 100 tries with a 50 ms pause after
-// every try, the successful one included; any other policy makes one try. When every try
-// failed and `reportFailure` is exactly 1, a message names the path.
-OpenedFile OpenFile(const std::string& path, const std::string& openModeName, const std::string& retryPolicy,
-                    int reportFailure);
+// Opens `path` by the retry policy. When every try failed and the failure is to be
+// reported, "Network Open failed: " or "Single Open failed: " and the path go to the
+// failure reporter.
+OpenedFile OpenFile(const std::string& path, OpenMode mode, RetryPolicy retryPolicy, OpenFailure onFailure);
 
 // True when `path` can be opened for reading (one try, no pause, no message).
 bool FileExists(const std::string& path);
 
-// Reads the file with the "NETWORK" retry policy and gives its bytes to `reader` until it
+// Reads the file with the network retry policy and gives its bytes to `reader` until it
 // wants no more. False, with nothing given, when the file cannot be opened.
 bool ReadFields(const std::string& path, FieldReader& reader);
 
 // Reads the whole file into `values`, from its first element on, by the rules of
 // FieldReader: every separator byte ends one value; a line feed drops what was gathered
 // since the last separator on its line; a zero byte adds nothing; text after the last
-// separator is dropped. An empty separator means line feed. Values beyond `capacity` are
-// not stored. Elements past the last value found are left untouched. False, with `values`
-// unchanged, when the file cannot be opened.
-bool ReadFields(const std::string& path, const std::string& separator, std::string values[], std::size_t capacity);
+// separator is dropped. Values beyond `capacity` are not stored. Elements past the last
+// value found are left untouched. False, with `values` unchanged, when the file cannot be
+// opened.
+bool ReadFields(const std::string& path, char separator, std::string values[], std::size_t capacity);
 
 // The bytes WriteLines puts in the file for these values.
-std::string LinesFileBytes(const std::string values[], const std::string& separator, std::size_t count);
+std::string LinesFileBytes(const std::string values[], char separator, std::size_t count);
 
 // Rewrites the whole file from the first `count` values: each value, then the separator,
 // then a line feed (just the value and a line feed when the separator is a line feed).
@@ -71,5 +94,4 @@ std::string LinesFileBytes(const std::string values[], const std::string& separa
 // that it cannot be replaced, the content is written into it in place instead. Returns the
 // number of characters written (before CR LF translation), or 0 when nothing was written
 // and the old file was kept.
-std::size_t WriteLines(const std::string values[], const std::string& path, const std::string& separator,
-                       std::size_t count);
+std::size_t WriteLines(const std::string values[], const std::string& path, char separator, std::size_t count);

@@ -1,18 +1,16 @@
 #include "ui/main_dialog.h"
 
-#include "config/compatibility_dialog.h"
+#include "ui/compatibility_dialog.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "resource.h"
 #include "ui/about_dialog.h"
+#include "ui/run_setup.h"
 
 MainDialog::MainDialog() : platform::Dialog(IDD_MAIN) {}
 
 void MainDialog::DoDataExchange(platform::DataExchange& dx) {
     dx.Bind(IDC_VERSION, versionLabel_);
-    dx.Bind(platform::kIdOk, importButton_);
-    dx.Bind(platform::kIdCancel, exitButton_);
-    dx.Bind(IDC_MAIN_LIST, listView_);
     dx.Text(IDC_MAIN_FILE, exportFilePath);
 }
 
@@ -36,7 +34,7 @@ bool MainDialog::OnCommand(int commandId) {
             OnCancel();
             return true;
         case ID_SETUP_IMPORT:
-            settings.RunSetup();
+            RunSetup(settings);
             return true;
         case ID_SETUP_COMPATIBILITY: {
             CompatibilityDialog compatibility;

@@ -28,7 +28,4 @@ private:
     static void ShowAbout();
 
     platform::Control versionLabel_;
-    platform::Control importButton_;
-    platform::Control exitButton_;
-    platform::Control listView_;
 };

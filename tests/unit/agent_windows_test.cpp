@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "config/compatibility_dialog.h"
+#include "ui/compatibility_dialog.h"
 #include "config/route_row.h"
 #include "platform/fake/state.h"
 #include "resource.h"

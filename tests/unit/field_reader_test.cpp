@@ -16,7 +16,7 @@ struct Read {
 
 // Reads `text` cut into pieces at `cuts` (increasing positions), into four elements
 // pre-filled with "untouched", of which the reader is given `capacity`.
-Read ReadInPieces(const std::string& text, const std::string& separator, std::size_t capacity,
+Read ReadInPieces(const std::string& text, char separator, std::size_t capacity,
                   const std::vector<std::size_t>& cuts = {}) {
     std::vector<std::string> values(4, "untouched");
     FieldReader reader(separator, values.data(), capacity);
@@ -37,16 +37,17 @@ Read ReadInPieces(const std::string& text, const std::string& separator, std::si
 // separator has: each text with its values read in one piece.
 TEST(FieldReaderTest, EachSeparatorReadsByTheRules) {
     const struct {
-        std::string text, separator;
+        std::string text;
+        char separator;
         std::vector<std::string> values;
         bool overflowed;
     } cases[] = {
-        {"a\r\nb\r\r\nc\rd\n", "\n", {"a", "b\r", "c\rd", "untouched"}, false},
-        {std::string("\r\0\n", 3), "\n", {"\r", "untouched", "untouched", "untouched"}, false},
-        {"a\rb\r\nc\r\rd\r", "\r", {"a", "c", "", "untouched"}, false},
-        {std::string("a\0b\n\0c\0", 7), std::string("\0", 1), {"a", "", "c", "untouched"}, false},
-        {"1;2;3;4;5;6;", ";", {"1", "2", "3", "untouched"}, true},
-        {"1;2;3;", ";", {"1", "2", "3", "untouched"}, false},
+        {"a\r\nb\r\r\nc\rd\n", '\n', {"a", "b\r", "c\rd", "untouched"}, false},
+        {std::string("\r\0\n", 3), '\n', {"\r", "untouched", "untouched", "untouched"}, false},
+        {"a\rb\r\nc\r\rd\r", '\r', {"a", "c", "", "untouched"}, false},
+        {std::string("a\0b\n\0c\0", 7), '\0', {"a", "", "c", "untouched"}, false},
+        {"1;2;3;4;5;6;", ';', {"1", "2", "3", "untouched"}, true},
+        {"1;2;3;", ';', {"1", "2", "3", "untouched"}, false},
     };
     for (const auto& c : cases) {
         EXPECT_TRUE((ReadInPieces(c.text, c.separator, 3) == Read{c.values, c.overflowed})) << c.text;
@@ -56,10 +57,10 @@ TEST(FieldReaderTest, EachSeparatorReadsByTheRules) {
 // Where the pieces are cut makes no difference: every text read at every single cut, and
 // byte by byte, gives what it gives in one piece.
 TEST(FieldReaderTest, PiecesReadAsTheWholeText) {
-    const std::string separators[] = {"\n", ";", "\r"};
+    const char separators[] = {'\n', ';', '\r'};
     const std::string texts[] = {"ab\r\ncd\r\r\ne\rf\n\r", std::string("x;\r\ny\0z;\r;\nw\r\n;", 15), "\r\n\r\n;;\n",
                                  "a\rb\r\nc\r\rd\r;e;"};
-    for (const std::string& separator : separators) {
+    for (const char separator : separators) {
         for (const std::string& text : texts) {
             for (std::size_t capacity : {std::size_t{1}, std::size_t{4}}) {
                 const Read whole = ReadInPieces(text, separator, capacity);

@@ -4,6 +4,7 @@
 
 #include <climits>
 
+#include "platform/clock.h"
 #include "platform/fake/state.h"
 
 TEST(IntToText, WritesPlainDecimal) {
@@ -42,13 +43,13 @@ TEST(TimeText12, TurnsTwentyFourHourTimeIntoTwelveHourText) {
 TEST(MakeStamp, JoinsTheSixReadingsWithoutLeadingZeros) {
     fake::Reset();
     fake::Platform().clock = {2026, 12, 7, 20, 56, 5};
-    EXPECT_EQ(MakeStamp(), "202612720565");
+    EXPECT_EQ(MakeStamp(platform::LocalTime), "202612720565");
     fake::Platform().clock = {2027, 1, 3, 9, 4, 7};
-    EXPECT_EQ(MakeStamp(), "202713947");
+    EXPECT_EQ(MakeStamp(platform::LocalTime), "202713947");
     fake::Platform().clock = {2027, 1, 1, 1, 1, 1};
-    EXPECT_EQ(MakeStamp().size(), 9u);
+    EXPECT_EQ(MakeStamp(platform::LocalTime).size(), 9u);
     fake::Platform().clock = {2026, 12, 31, 23, 59, 59};
-    EXPECT_EQ(MakeStamp().size(), 14u);
+    EXPECT_EQ(MakeStamp(platform::LocalTime).size(), 14u);
 }
 
 TEST(MakeStamp, TakesEachPartFromANewReading) {
@@ -57,6 +58,6 @@ TEST(MakeStamp, TakesEachPartFromANewReading) {
     auto& readings = fake::Platform().queuedReadings;
     for (int i = 0; i < 5; ++i) readings.push_back({2026, 12, 31, 23, 59, 59});
     readings.push_back({2027, 1, 1, 0, 0, 0});
-    EXPECT_EQ(MakeStamp(), "2026123123590");
+    EXPECT_EQ(MakeStamp(platform::LocalTime), "2026123123590");
     EXPECT_TRUE(readings.empty());
 }

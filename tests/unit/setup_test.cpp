@@ -3,10 +3,11 @@
 #include "config/import_settings.h"
 #include "config/rater_choice.h"
 #include "config/setup_check.h"
-#include "config/setup_dialog.h"
+#include "ui/setup_dialog.h"
 #include "platform/fake/state.h"
 #include "resource.h"
 #include "test_folder.h"
+#include "ui/run_setup.h"
 
 namespace {
 
@@ -106,7 +107,7 @@ protected:
     // Runs RunSetup with `user` playing the agent on the Setup window.
     int Run(ImportSettings& settings, std::function<void(platform::Dialog&)> user) {
         fake::Platform().onModal = std::move(user);
-        return settings.RunSetup();
+        return RunSetup(settings);
     }
     static void WriteSettings(const std::vector<std::string>& values) {
         std::string bytes;

@@ -12,13 +12,24 @@ namespace {
 
 class TextFileTest : public InTestFolder {
 protected:
+    void SetUp() override {
+        InTestFolder::SetUp();
+        SetFailureReporter([this](const std::string& message) { reported.push_back(message); });
+    }
+    void TearDown() override {
+        SetFailureReporter(nullptr);
+        InTestFolder::TearDown();
+    }
+
     // Reads `bytes` back with `separator` into eight slots pre-filled with "untouched".
-    std::vector<std::string> Read(const std::string& bytes, const std::string& separator, std::size_t capacity = 8) {
+    std::vector<std::string> Read(const std::string& bytes, char separator, std::size_t capacity = 8) {
         WriteBytes("in.txt", bytes);
         std::vector<std::string> values(capacity + 1, "untouched");
         EXPECT_TRUE(ReadFields("in.txt", separator, values.data(), capacity));
         return values;
     }
+
+    std::vector<std::string> reported;  // what the file module told its failure reporter
 };
 
 std::vector<std::string> Slots(std::vector<std::string> front, std::size_t total) {
@@ -31,20 +42,19 @@ std::vector<std::string> Slots(std::vector<std::string> front, std::size_t total
 TEST_F(TextFileTest, ReadFieldsSplitsAtTheSeparatorAndDropsTheRestOfALine) {
     struct Case {
         const char* bytes;
-        const char* separator;
+        char separator;
         std::vector<std::string> stored;
     };
     const Case cases[] = {
-        {"A;B;\nC;D", ";", {"A", "B", "C"}},            // text after the last separator is dropped
-        {"A;B\nC;", ";", {"A", "C"}},                   // B is dropped at the line feed
-        {"a;b;", ";", {"a", "b"}},                      // several values on one line
-        {"no separator\n", ";", {}},                    // a line without ";" gives nothing
-        {"x;\r\ny;\r\n", ";", {"x", "y"}},              // CR LF reads as a line feed
-        {"x;\ny;\n", ";", {"x", "y"}},                  // bare line feeds read the same
-        {"a\rb;c\r\r\n", ";", {"a\rb"}},                // a CR not before a line feed is kept
-        {"one\r\ntwo\r\nthree", "\n", {"one", "two"}},  // the last line lacks its line feed
-        {"one\ntwo\n", "", {"one", "two"}},             // an empty separator means line feed
-        {"", ";", {}},
+        {"A;B;\nC;D", ';', {"A", "B", "C"}},            // text after the last separator is dropped
+        {"A;B\nC;", ';', {"A", "C"}},                   // B is dropped at the line feed
+        {"a;b;", ';', {"a", "b"}},                      // several values on one line
+        {"no separator\n", ';', {}},                    // a line without ";" gives nothing
+        {"x;\r\ny;\r\n", ';', {"x", "y"}},              // CR LF reads as a line feed
+        {"x;\ny;\n", ';', {"x", "y"}},                  // bare line feeds read the same
+        {"a\rb;c\r\r\n", ';', {"a\rb"}},                // a CR not before a line feed is kept
+        {"one\r\ntwo\r\nthree", '\n', {"one", "two"}},  // the last line lacks its line feed
+        {"", ';', {}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Read(c.bytes, c.separator), Slots(c.stored, 9)) << "bytes: " << c.bytes;
@@ -52,52 +62,69 @@ TEST_F(TextFileTest, ReadFieldsSplitsAtTheSeparatorAndDropsTheRestOfALine) {
 }
 
 TEST_F(TextFileTest, ReadFieldsIgnoresZeroBytes) {
-    EXPECT_EQ(Read(std::string("n\0ul;\0;", 7), ";"), Slots({"nul", ""}, 9));
+    EXPECT_EQ(Read(std::string("n\0ul;\0;", 7), ';'), Slots({"nul", ""}, 9));
 }
 
 TEST_F(TextFileTest, ReadFieldsNeverStoresPastTheCallersArray) {
     std::string twelve;
     for (int i = 0; i < 12; ++i) twelve += std::to_string(i) + ";\r\n";
-    EXPECT_EQ(Read(twelve, ";", 10), Slots({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}, 11));
+    EXPECT_EQ(Read(twelve, ';', 10), Slots({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}, 11));
 }
 
 TEST_F(TextFileTest, EveryNetworkOpenPausesEvenWhenItWorks) {
     WriteBytes("in.txt", "a;");
     std::string value;
-    ASSERT_TRUE(ReadFields("in.txt", ";", &value, 1));
+    ASSERT_TRUE(ReadFields("in.txt", ';', &value, 1));
     EXPECT_EQ(fake::Platform().sleepCalls, 1);
     EXPECT_EQ(fake::Platform().sleptMilliseconds, 50);
 }
 
 TEST_F(TextFileTest, AMissingFileIsTriedAHundredTimesThenLeftAlone) {
     std::string values[2] = {"keep", "keep"};
-    EXPECT_FALSE(ReadFields("missing.txt", ";", values, 2));
+    EXPECT_FALSE(ReadFields("missing.txt", ';', values, 2));
     EXPECT_EQ(values[0], "keep");
     EXPECT_EQ(fake::Platform().sleepCalls, 100);
     EXPECT_EQ(fake::Platform().sleptMilliseconds, 5000);
-    EXPECT_TRUE(fake::Platform().messages.empty());
+    EXPECT_TRUE(reported.empty());
 }
 
-TEST_F(TextFileTest, OpenFileReportsAFailureOnlyWhenAskedWithOne) {
-    EXPECT_FALSE(OpenFile("missing.txt", "READONLY", "NETWORK", 1));
-    EXPECT_FALSE(OpenFile("missing.txt", "READONLY", "SINGLE", 1));
-    EXPECT_FALSE(OpenFile("missing.txt", "READONLY", "NETWORK", 2));
-    EXPECT_FALSE(OpenFile("missing.txt", "READONLY", "network", 0));
-    EXPECT_EQ(fake::Platform().messages,
+TEST_F(TextFileTest, OpenFileReportsAFailureOnlyWhenAsked) {
+    EXPECT_FALSE(OpenFile("missing.txt", OpenMode::kReadOnly, RetryPolicy::kNetwork, OpenFailure::kReport));
+    EXPECT_FALSE(OpenFile("missing.txt", OpenMode::kReadOnly, RetryPolicy::kSingle, OpenFailure::kReport));
+    EXPECT_FALSE(OpenFile("missing.txt", OpenMode::kReadOnly, RetryPolicy::kNetwork, OpenFailure::kHandBack));
+    EXPECT_FALSE(OpenFile("missing.txt", OpenMode::kReadOnly, RetryPolicy::kSingle, OpenFailure::kHandBack));
+    EXPECT_EQ(reported,
               (std::vector<std::string>{"Network Open failed: missing.txt", "Single Open failed: missing.txt"}));
-    // 100 tries each for the two NETWORK opens; the others try once without a pause.
+    // 100 tries each for the two network opens; the others try once without a pause.
     EXPECT_EQ(fake::Platform().sleepCalls, 200);
+    EXPECT_TRUE(fake::Platform().messages.empty());  // the reporter, not the file module, shows messages
 }
 
-TEST_F(TextFileTest, OpenModeNamesSelectTheLibraryModes) {
-    EXPECT_STREQ(LibraryMode("READONLY"), "r");
-    EXPECT_STREQ(LibraryMode("OVERWRITE"), "w");
-    EXPECT_STREQ(LibraryMode("APPEND"), "a");
-    EXPECT_STREQ(LibraryMode("READWRITE"), "r+");
-    EXPECT_STREQ(LibraryMode("READOVERWRITE"), "w+");
-    EXPECT_STREQ(LibraryMode("READAPPEND"), "a+");
-    EXPECT_STREQ(LibraryMode("readwrite"), "r");
-    EXPECT_STREQ(LibraryMode(""), "r");
+TEST_F(TextFileTest, OpenModesOpenByTheirLibraryModes) {
+    WriteBytes("old.txt", "old");
+    const struct {
+        OpenMode mode;
+        const char* libraryMode;
+        bool opensAMissingFile;
+        const char* afterWritingNew;  // the file's bytes once "new" was written through the mode
+    } cases[] = {
+        {OpenMode::kReadOnly, "r", false, "old"},      {OpenMode::kOverwrite, "w", true, "new"},
+        {OpenMode::kAppend, "a", true, "oldnew"},      {OpenMode::kReadWrite, "r+", false, "new"},
+        {OpenMode::kReadOverwrite, "w+", true, "new"}, {OpenMode::kReadAppend, "a+", true, "oldnew"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_STREQ(LibraryMode(c.mode), c.libraryMode);
+        EXPECT_EQ(static_cast<bool>(OpenFile("none.txt", c.mode, RetryPolicy::kSingle, OpenFailure::kHandBack)),
+                  c.opensAMissingFile)
+            << c.libraryMode;
+        std::filesystem::remove("none.txt");
+        WriteBytes("old.txt", "old");
+        OpenedFile file = OpenFile("old.txt", c.mode, RetryPolicy::kSingle, OpenFailure::kHandBack);
+        ASSERT_TRUE(file) << c.libraryMode;
+        std::fputs("new", file.get());
+        ASSERT_TRUE(file.Close());
+        EXPECT_EQ(ReadBytes("old.txt"), c.afterWritingNew) << c.libraryMode;
+    }
 }
 
 TEST_F(TextFileTest, FileExistsOpensWithoutRetryOrPause) {
@@ -109,17 +136,17 @@ TEST_F(TextFileTest, FileExistsOpensWithoutRetryOrPause) {
 
 TEST_F(TextFileTest, WriteLinesWritesEachValueWithItsSeparatorAndCrLf) {
     const std::string values[] = {"x", "y"};
-    EXPECT_EQ(WriteLines(values, "out.dat", ";", 2), 6u);
+    EXPECT_EQ(WriteLines(values, "out.dat", ';', 2), 6u);
     EXPECT_EQ(ReadBytes("out.dat"), "x;\r\ny;\r\n");
     std::string back[2];
-    ASSERT_TRUE(ReadFields("out.dat", ";", back, 2));
+    ASSERT_TRUE(ReadFields("out.dat", ';', back, 2));
     EXPECT_EQ(back[0], "x");
     EXPECT_EQ(back[1], "y");
 }
 
 TEST_F(TextFileTest, WriteLinesWithALineFeedSeparatorWritesEveryLine) {
     std::string values[20] = {"a", "b", "c", "d"};
-    EXPECT_EQ(WriteLines(values, "out.log", "\n", 20), 4u * 2 + 16);
+    EXPECT_EQ(WriteLines(values, "out.log", '\n', 20), 4u * 2 + 16);
     std::string expected = "a\r\nb\r\nc\r\nd\r\n";
     for (int i = 0; i < 16; ++i) expected += "\r\n";
     EXPECT_EQ(ReadBytes("out.log"), expected);
@@ -130,7 +157,7 @@ TEST_F(TextFileTest, AFileThatCannotBeSwappedIsWrittenInPlace) {
     WriteBytes("Vantrel.dat", "a much longer old value;\r\n");
     fake::Platform().replaceFailures = 1000;
     const std::string values[] = {"new"};
-    EXPECT_EQ(WriteLines(values, "Vantrel.dat", ";", 1), 5u);
+    EXPECT_EQ(WriteLines(values, "Vantrel.dat", ';', 1), 5u);
     EXPECT_EQ(ReadBytes("Vantrel.dat"), "new;\r\n");
     EXPECT_FALSE(std::filesystem::exists("Vantrel.dat.tmp"));
     EXPECT_EQ(fake::Platform().sleepCalls, 1);  // the open of the new file only: no wait
@@ -141,7 +168,7 @@ TEST_F(TextFileTest, AFileThatCanBeNeitherSwappedNorOverwrittenIsLeftAsItIs) {
     std::filesystem::create_directory("Vantrel.dat");
     fake::Platform().replaceFailures = 1000;
     const std::string values[] = {"new"};
-    EXPECT_EQ(WriteLines(values, "Vantrel.dat", ";", 1), 0u);
+    EXPECT_EQ(WriteLines(values, "Vantrel.dat", ';', 1), 0u);
     EXPECT_TRUE(std::filesystem::is_directory("Vantrel.dat"));
     EXPECT_FALSE(std::filesystem::exists("Vantrel.dat.tmp"));
     EXPECT_EQ(fake::Platform().sleepCalls, 1 + 100);  // the open, then every failed round
@@ -152,6 +179,6 @@ TEST_F(TextFileTest, AReplaceThatWorksOnARetryWritesTheNewFile) {
     WriteBytes("Vantrel.dat", "old;\r\n");
     fake::Platform().replaceFailures = 3;
     const std::string values[] = {"new"};
-    EXPECT_EQ(WriteLines(values, "Vantrel.dat", ";", 1), 5u);
+    EXPECT_EQ(WriteLines(values, "Vantrel.dat", ';', 1), 5u);
     EXPECT_EQ(ReadBytes("Vantrel.dat"), "new;\r\n");
 }

@@ -10,8 +10,8 @@ void SetDialogColours(int red, int green, int blue) {
     fake::Platform().dialogColourBlue = blue;
 }
 
-void EnableControls3d() {
-    fake::Platform().controls3d = true;
+void RegisterCommonControls() {
+    fake::Platform().commonControlsRegistered = true;
 }
 
 }  // namespace platform

@@ -21,24 +21,22 @@ std::string ModulePath() {
 
 // The folders the program asks for are Windows folders: recorded, not entered. Tests run
 // in a folder of their own, which serves as the working directory.
-bool SetWorkingDirectory(const std::string& path) {
+void SetWorkingDirectory(const std::string& path) {
     fake::Platform().workingDirectoryRequests.push_back(path);
-    return true;
 }
 
 std::string WorkingDirectory() {
     return std::filesystem::current_path().string();
 }
 
-bool CreateFolder(const std::string& path) {
+void CreateFolder(const std::string& path) {
     fake::Platform().createdFolders.push_back(path);
-    return true;
 }
 
-bool CopyFileOver(const std::string& from, const std::string& to) {
+void CopyFileOver(const std::string& from, const std::string& to) {
     fake::Platform().copies.emplace_back(from, to);
-    std::error_code error;
-    return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
+    std::error_code failedCopyIsNotReported;
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, failedCopyIsNotReported);
 }
 
 bool ReplaceFileWith(const std::string& source, const std::string& target) {

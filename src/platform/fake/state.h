@@ -44,7 +44,7 @@ struct State {
     // boxes, so the order of windows and messages can be checked.
     std::vector<std::string> events;
     int dialogColourRed = -1, dialogColourGreen = -1, dialogColourBlue = -1;
-    bool controls3d = false;
+    bool commonControlsRegistered = false;
 
     // Posts made ("post <host>", "post https://<host>" over TLS), and what sending them
     // gives: the queued answers in turn, then `postResult` for every further send. Each send

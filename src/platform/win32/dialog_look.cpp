@@ -56,9 +56,8 @@ void SetDialogColours(int red, int green, int blue) {
     if (!creationHook) creationHook = SetWindowsHookExA(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
 }
 
-void EnableControls3d() {
-    // The manifest selects the version 6 common controls; registering their classes here
-    // gives every dialog control the three-dimensional look and makes the list view known.
+void RegisterCommonControls() {
+    // The manifest selects the version 6 common controls, whose classes these are.
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
 }

@@ -33,8 +33,8 @@ std::string AppName() {
     return name;
 }
 
-bool SetWorkingDirectory(const std::string& path) {
-    return SetCurrentDirectoryA(path.c_str()) != 0;
+void SetWorkingDirectory(const std::string& path) {
+    SetCurrentDirectoryA(path.c_str());
 }
 
 std::string WorkingDirectory() {
@@ -43,12 +43,12 @@ std::string WorkingDirectory() {
     return length <= MAX_PATH ? std::string(path, length) : std::string();
 }
 
-bool CreateFolder(const std::string& path) {
-    return CreateDirectoryA(path.c_str(), nullptr) != 0;
+void CreateFolder(const std::string& path) {
+    CreateDirectoryA(path.c_str(), nullptr);
 }
 
-bool CopyFileOver(const std::string& from, const std::string& to) {
-    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+void CopyFileOver(const std::string& from, const std::string& to) {
+    CopyFileA(from.c_str(), to.c_str(), FALSE);
 }
 
 bool ReplaceFileWith(const std::string& source, const std::string& target) {

@@ -1,4 +1,4 @@
-#include "config/setup_dialog.h"
+#include "ui/setup_dialog.h"
 
 #include "config/import_settings.h"
 #include "config/rater_choice.h"

@@ -1,4 +1,4 @@
-#include "app/import_app.h"
+#include "app/start_up.h"
 
 #include <memory>
 
@@ -39,7 +39,8 @@ void RunMainWindow(const std::string& exportFilePath) {
 
 }  // namespace
 
-bool ImportApp::InitInstance() {
+void StartUp() {
+    SetFailureReporter(platform::ShowMessage);
     const std::string programName = text::ToUpper(platform::AppName());
     const std::string programFolder = ProgramFolder(platform::ModulePath(), programName);
     platform::SetWorkingDirectory(programFolder);
@@ -55,7 +56,7 @@ bool ImportApp::InitInstance() {
     for (const std::string& line : decision.logLines) log.AddLine(line);
     for (const std::string& message : decision.messages) platform::ShowMessage(message);
 
-    platform::EnableControls3d();
+    platform::RegisterCommonControls();
     log.AddLine(std::string("Version number = ") + kVersionText);
 
     const std::string exportFilePath = SwitchCut(decision.exportFilePath);
@@ -66,7 +67,7 @@ bool ImportApp::InitInstance() {
         importFilePath = std::string(kToveFolder) + "\\" + exportFilePath;
         if (!FileExists(importFilePath)) {
             platform::ShowMessage("The passed file " + exportFilePath + " could not be found!! Aborting...");
-            return false;
+            return;
         }
     }
     log.Save();
@@ -76,5 +77,4 @@ bool ImportApp::InitInstance() {
     } else {
         RunMainWindow(exportFilePath);
     }
-    return false;
 }

@@ -1,4 +1,4 @@
-#include "app/import_app.h"
+#include "app/start_up.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,7 @@ class StartUpTest : public InTestFolder {
 protected:
     void Start(const std::string& arguments) {
         fake::Platform().arguments = arguments;
-        ImportApp app;
-        EXPECT_FALSE(app.InitInstance());
+        StartUp();
     }
     void Configure(const std::string& rater) {
         WriteBytes("Vantrel.dat", ";\r\n;\r\n;\r\n;\r\n;\r\n;\r\n;\r\nN;\r\n" + rater + ";\r\n;\r\n");
@@ -43,7 +42,7 @@ TEST_F(StartUpTest, WithoutArgumentsTheMainWindowOpensAndTheLogHoldsThreeLines) 
     EXPECT_EQ(fake::Platform().dialogColourRed, 200);
     EXPECT_EQ(fake::Platform().dialogColourGreen, 225);
     EXPECT_EQ(fake::Platform().dialogColourBlue, 225);
-    EXPECT_TRUE(fake::Platform().controls3d);
+    EXPECT_TRUE(fake::Platform().commonControlsRegistered);
     EXPECT_TRUE(fake::Platform().messages.empty());
     EXPECT_EQ(versionShown, "2.101020");
     EXPECT_EQ(Events().front(), "modal 102");

@@ -1,4 +1,4 @@
-#include "config/compatibility_dialog.h"
+#include "ui/compatibility_dialog.h"
 
 #include "resource.h"
 
