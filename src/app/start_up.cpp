@@ -4,7 +4,6 @@
 
 #include "app/start_decision.h"
 #include "config/import_settings.h"
-#include "import/status_dialog.h"
 #include "platform/dialog_look.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
@@ -13,21 +12,18 @@
 #include "support/text_file.h"
 #include "support/tove_folder.h"
 #include "ui/main_dialog.h"
+#include "ui/status_dialog.h"
 
 namespace {
 
-void RunStatusWindow(const StartDecision& decision, const std::string& exportFilePath, const std::string& programName) {
-    auto status = std::make_unique<StatusDialog>();
-    status->exportFilePath = exportFilePath;
-    status->Create();
-    status->Prepare(decision.raterCode);
-    status->versionText = kVersionText;
-    status->raterCode = decision.raterCode;
-    status->programName = programName;
-    status->Show();
-    status->RepaintNow();
-    status->RunImport();
-    status->Destroy();
+void RunStatusWindow(const std::string& raterCode, const std::string& exportFilePath) {
+    StatusDialog status(exportFilePath, raterCode, kVersionText);
+    status.Create();
+    status.Prepare();
+    status.Show();
+    status.RepaintNow();
+    status.RunImport();
+    status.Destroy();
 }
 
 void RunMainWindow(const std::string& exportFilePath) {
@@ -73,7 +69,7 @@ void StartUp() {
     log.Save();
 
     if (!decision.raterCode.empty()) {
-        RunStatusWindow(decision, importFilePath, programName);
+        RunStatusWindow(decision.raterCode, importFilePath);
     } else {
         RunMainWindow(exportFilePath);
     }

@@ -6,12 +6,12 @@ bool Answered(const platform::PostResult& sent) {
     return sent.outcome == platform::PostResult::Outcome::kAnswered;
 }
 
-platform::PostResult SendGivingPasswords(const platform::FormPost& post, const platform::Dialog& owner,
-                                         const std::function<void()>& beforeSend) {
+platform::PostResult SendGivingPasswords(const platform::FormPost& post, ImportProgress& progress) {
+    const auto beforeSend = [&] { progress.ShowProgress("Sending Data to " + post.host); };
     platform::FormRequest request(post);
     platform::PostResult sent = request.Send(beforeSend);
     for (int prompt = 0; prompt < kPasswordPrompts && Answered(sent) && AsksForPassword(sent.statusCode) &&
-                         request.AskForPassword(owner);
+                         progress.AskForPassword(request);
          ++prompt) {
         sent = request.Send(beforeSend);
     }
@@ -20,16 +20,15 @@ platform::PostResult SendGivingPasswords(const platform::FormPost& post, const p
 
 }  // namespace
 
-Delivery DeliverQuote(const platform::FormPost& post, const platform::Dialog& owner,
-                      const std::function<void()>& beforeSend) {
-    Delivery delivery{SendGivingPasswords(post, owner, beforeSend)};
+Delivery DeliverQuote(const platform::FormPost& post, ImportProgress& progress) {
+    Delivery delivery{SendGivingPasswords(post, progress)};
     if (!Answered(delivery.sent)) return delivery;
     delivery.verdict = JudgeAnswer(delivery.Answer(), {post.host, post.objectName, post.secure}, false);
     if (delivery.verdict != AnswerVerdict::kMoveToTls) return delivery;
 
     platform::FormPost overTls = post;
     overTls.secure = true;
-    delivery.sent = SendGivingPasswords(overTls, owner, beforeSend);
+    delivery.sent = SendGivingPasswords(overTls, progress);
     if (Answered(delivery.sent)) {
         delivery.verdict = JudgeAnswer(delivery.Answer(), {post.host, post.objectName, true}, true);
     }

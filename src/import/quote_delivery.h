@@ -3,10 +3,8 @@
 // the same request again over TLS. What is left is judged by the server's answer rules.
 #pragma once
 
-#include <functional>
-
+#include "import/import_progress.h"
 #include "import/server_answer.h"
-#include "platform/dialog.h"
 #include "platform/http_post.h"
 
 // How often the agent is asked for a password for one request before the refusal stands.
@@ -19,8 +17,7 @@ struct Delivery {
     ServerAnswer Answer() const { return {sent.statusCode, sent.statusText, sent.location}; }
 };
 
-// Posts `post`, asking for passwords through dialogs owned by `owner`. `beforeSend` runs
-// before each time the body goes out. A move to TLS is followed once, to port 443 of the
-// same host; the caller keeps naming the route's own server.
-Delivery DeliverQuote(const platform::FormPost& post, const platform::Dialog& owner,
-                      const std::function<void()>& beforeSend);
+// Posts `post`, showing "Sending Data to <host>" each time the body goes out and asking the
+// agent through `progress` when a password is wanted. A move to TLS is followed once, to
+// port 443 of the same host; the caller keeps naming the route's own server.
+Delivery DeliverQuote(const platform::FormPost& post, ImportProgress& progress);

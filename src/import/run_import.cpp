@@ -1,17 +1,12 @@
-// The import itself: names the upload, encodes the rater's export file, writes
-// "export.log", posts the quote to the customer's server and hands the agent over to the
-// web product on the identifier made here.
-#include <cstdio>
+#include "import/run_import.h"
 
-#include "config/route_table.h"
-#include "import/server_address.h"
+#include <cstdio>
+#include <memory>
+
 #include "import/quote_delivery.h"
-#include "import/status_dialog.h"
-#include "platform/clock.h"
-#include "platform/message_box.h"
+#include "import/quote_line_buffer.h"
+#include "import/server_address.h"
 #include "platform/process.h"
-#include "platform/shell.h"
-#include "resource.h"
 #include "support/number_time_text.h"
 #include "support/text.h"
 #include "support/text_file.h"
@@ -19,100 +14,88 @@
 namespace {
 
 const char kHeaderLine[] = "Content-Type: application/x-www-form-urlencoded";
-constexpr int kHandOffWaitMs = 3000;
+constexpr int kExportLogLines = 10;
 
-std::string FileGenName(const platform::ClockReading& t) {
+std::string FileGenName(const ClockReading& t) {
     return IntToText(t.year) + IntToText(t.month) + IntToText(t.day) + IntToText(t.hour) + IntToText(t.minute) +
            IntToText(t.second) + ".sti";
 }
 
-std::string DateText(const platform::ClockReading& t) {
+std::string DateText(const ClockReading& t) {
     char text[16];
     std::snprintf(text, sizeof text, "%02d/%02d/%04d", t.month, t.day, t.year);
     return text;
 }
 
-std::string TimeText(const platform::ClockReading& t) {
+std::string TimeText(const ClockReading& t) {
     char text[8];
     std::snprintf(text, sizeof text, "%02d:%02d", t.hour, t.minute);
     return text;
 }
 
-void ShowInternetError(const std::string& description, const std::string& serverHost) {
-    platform::ShowMessage("An HTTP Exception has occured. Click OK to see the error message");
-    platform::ShowMessage(description);
-    platform::ShowMessage("Server: " + serverHost);
+ImportOutcome::Result ResultOf(const Delivery& delivery) {
+    switch (delivery.sent.outcome) {
+        case platform::PostResult::Outcome::kInternetError:
+            return ImportOutcome::Result::kInternetError;
+        case platform::PostResult::Outcome::kSendFailed:
+            return ImportOutcome::Result::kSendFailed;
+        case platform::PostResult::Outcome::kAnswered:
+            break;
+    }
+    return delivery.verdict == AnswerVerdict::kTaken ? ImportOutcome::Result::kTaken : ImportOutcome::Result::kRefused;
 }
 
 }  // namespace
 
-int StatusDialog::RunImport() {
-    const platform::ClockReading start = platform::LocalTime();
-    generatedFileName = FileGenName(start);
-    importId = MakeStamp(platform::LocalTime);
-    if (raterCode.empty()) return 0;
+ImportOutcome RunImport(const ImportRequest& request, ImportProgress& progress) {
+    ImportOutcome outcome;
+    outcome.generatedFileName = FileGenName(request.clock());
+    outcome.importId = MakeStamp(request.clock);
+    outcome.exportFilePath = request.exportFilePath;
+    if (request.raterCode.empty()) return outcome;
 
-    lineBuffer.filePath = exportFilePath;
-    const std::string headerPart = "source=Vantrel20&xversion=" + versionText + "&rater=" + raterCode +
-                                   "&externalQuoteImportID=" + importId + "&fileGenName=" + generatedFileName;
-    const std::string fieldPart = raterCode == "FSC" ? lineBuffer.EncodeRecords() : lineBuffer.EncodeLines();
-    if (lineBuffer.TooManyLines()) {
+    auto lineBuffer = std::make_unique<QuoteLineBuffer>();  // 5000 lines: too big for the stack
+    lineBuffer->filePath = request.exportFilePath;
+    const std::string headerPart = "source=Vantrel20&xversion=" + request.versionText + "&rater=" + request.raterCode +
+                                   "&externalQuoteImportID=" + outcome.importId +
+                                   "&fileGenName=" + outcome.generatedFileName;
+    const std::string fieldPart = request.raterCode == "FSC" ? lineBuffer->EncodeRecords() : lineBuffer->EncodeLines();
+    if (lineBuffer->TooManyLines()) {
         // A cut quote must never reach the server as if it were whole.
-        platform::ShowMessage("The export file " + exportFilePath + " has more than " +
-                              IntToText(QuoteLineBuffer::kLineCapacity) +
-                              " lines, more than Vantrel can import.\nNothing was sent.");
-        return 0;
+        outcome.result = ImportOutcome::Result::kNotSent;
+        return outcome;
     }
     const std::string formBody = headerPart + fieldPart;
 
-    const std::string& product = settings->productName;
-    const ServerAddress server = SplitServer(RouteLookupText(routeTable->FindServer(product), product));
-    const std::string& serverHost = server.host;
-    const std::string browserPath = RouteLookupText(routeTable->FindBrowserPath(product), product);
-    const std::string startupLink =
-        server.Scheme() + serverHost + "/" + settings->krnLaunchFile + "?externalQuoteImportID=" + importId;
+    const std::string& product = request.settings.productName;
+    const ServerAddress server = SplitServer(RouteLookupText(request.routes.FindServer(product), product));
+    outcome.serverHost = server.host;
+    outcome.handOff = {RouteLookupText(request.routes.FindBrowserPath(product), product), outcome.importId,
+                       server.Scheme() + server.host + "/" + request.settings.krnLaunchFile +
+                           "?externalQuoteImportID=" + outcome.importId};
 
-    const std::string date = DateText(platform::LocalTime());
-    const std::string time = TimeText12(TimeText(platform::LocalTime()));
-    exportLogLines[0] = raterCode + " data export [" + date + " " + time + "]";
-    exportLogLines[1] = "Server = " + serverHost + " KRN Browser Path = " + browserPath;
-    exportLogLines[2] = "Web Post File = " + settings->serverPostFile;
-    exportLogLines[3] = "KRN Startup link = " + startupLink;
-    ShowStatus("Writing Export Log...");
+    // The date and the time each read the clock anew, the date first.
+    const std::string date = DateText(request.clock());
+    const std::string time = TimeText12(TimeText(request.clock()));
+    std::string exportLogLines[kExportLogLines];
+    exportLogLines[0] = request.raterCode + " data export [" + date + " " + time + "]";
+    exportLogLines[1] = "Server = " + server.host + " KRN Browser Path = " + outcome.handOff.browserPath;
+    exportLogLines[2] = "Web Post File = " + request.settings.serverPostFile;
+    exportLogLines[3] = "KRN Startup link = " + outcome.handOff.startupLink;
+    progress.ShowProgress("Writing Export Log...");
     exportLogLines[4] = text::ReplaceAll(text::ReplaceAll(formBody, "&", "\n"), "%20", " ");
     WriteLines(exportLogLines, "export.log", '\n', kExportLogLines);
 
-    versionLabel_.SetText(versionText);
-    RepaintNow();
-    ShowStatus("Connecting to " + serverHost);
-    const Delivery delivery =
-        DeliverQuote({platform::AppName(), serverHost, server.secure, settings->serverPostFile, kHeaderLine, formBody},
-                     *this, [&] { ShowStatus("Sending Data to " + serverHost); });
-
-    switch (delivery.sent.outcome) {
-        case platform::PostResult::Outcome::kInternetError:
-            ShowInternetError(delivery.sent.errorDescription, serverHost);
-            return 0;
-        case platform::PostResult::Outcome::kSendFailed:
-            platform::ShowMessage("Server path=" + serverHost + "\nThe SendRequest() failed");
-            return 1;
-        case platform::PostResult::Outcome::kAnswered:
-            break;
+    progress.ShowVersion(request.versionText);
+    progress.ShowProgress("Connecting to " + server.host);
+    const Delivery delivery = DeliverQuote(
+        {platform::AppName(), server.host, server.secure, request.settings.serverPostFile, kHeaderLine, formBody},
+        progress);
+    outcome.result = ResultOf(delivery);
+    outcome.errorDescription = delivery.sent.errorDescription;
+    outcome.answer = delivery.Answer();
+    if (outcome.result == ImportOutcome::Result::kTaken) {
+        progress.ShowProgress("Import Complete! Opening Web Site " + server.host);
     }
-    // A server that refused the quote (a mistyped post file, a failure of its own, a
-    // redirect elsewhere) must not be shown as an import, nor the web product opened on an
-    // import that does not exist.
-    if (delivery.verdict != AnswerVerdict::kTaken) {
-        platform::ShowMessage(RefusalMessage(serverHost, delivery.Answer()));
-        return 0;
-    }
-
-    ShowStatus("Import Complete! Opening Web Site " + serverHost);
-    platform::SleepMilliseconds(kHandOffWaitMs);
-    const long long opened =
-        FileExists(browserPath + "\\krn.hta")
-            ? platform::ShellOpen("krn.hta", "externalQuoteImportID=" + importId, browserPath, platform::kShowRestore)
-            : platform::ShellOpen(startupLink, "", "", platform::kShowNormal);
-    if (opened <= 32) platform::ShowMessage("ERROR-Unable to display web page.");
-    return 1;
+    return outcome;
 }

