@@ -124,6 +124,19 @@ class Certificates:
                       "-CAcreateserial", "-days", "2", "-extfile", extensions, "-out", certificate)
         return certificate, key
 
+    def code_signer(self, name, password):
+        """(certificate, key, PKCS#12 file holding both under `password`) for signing programs,
+        signed by this authority."""
+        key, request, certificate, bundle = (self.folder / f"{name}.{suffix}" for suffix in ("key", "csr", "pem", "p12"))
+        extensions = self.folder / f"{name}.ext"
+        extensions.write_text("keyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n")
+        self._openssl("req", "-newkey", "rsa:2048", "-nodes", "-subj", f"/CN={name}", "-keyout", key, "-out", request)
+        self._openssl("x509", "-req", "-in", request, "-CA", self.ca_certificate, "-CAkey", self.folder / "ca.key",
+                      "-CAcreateserial", "-days", "2", "-extfile", extensions, "-out", certificate)
+        self._openssl("pkcs12", "-export", "-in", certificate, "-inkey", key, "-certfile", self.ca_certificate,
+                      "-passout", f"pass:{password}", "-out", bundle)
+        return certificate, key, bundle
+
 
 @pytest.fixture(scope="session")
 def certificates(tmp_path_factory):
