@@ -47,6 +47,11 @@ def on_drive_c(prefix, windows_path):
     return Path(prefix) / "drive_c" / windows_path[3:].replace("\\", "/")
 
 
+def windows_path(path):
+    """A Linux path as Wine's programs reach it, through drive Z:."""
+    return "Z:" + str(path).replace("/", "\\")
+
+
 def registry_values(key):
     """The values of a registry key as {name: text}, or None when the key is not there."""
     result = wine("reg", "query", key, timeout=60)

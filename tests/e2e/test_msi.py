@@ -12,7 +12,7 @@ import pytest
 
 from harness import BUILD, run_under_driver
 from installation import (ROOT, UserFolders, check_installed_program_starts, on_drive_c, registry_values,
-                          version_numbers, version_text, windows_variable, wine)
+                          version_numbers, version_text, windows_path, windows_variable, wine)
 
 MSI = BUILD / "Vantrel.msi"
 UNINSTALL = r"Software\Microsoft\Windows\CurrentVersion\Uninstall"
@@ -45,10 +45,6 @@ def msi_properties(msi):
 
 def msiexec(*arguments):
     return wine("msiexec", *arguments, timeout=180)
-
-
-def windows_path(path):
-    return "Z:" + str(path).replace("/", "\\")
 
 
 def product_entry(product_code):
