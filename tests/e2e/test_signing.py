@@ -7,6 +7,8 @@ without a certificate says that its packages are unsigned."""
 import os
 import shutil
 import subprocess
+import threading
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 import pytest
 
@@ -111,6 +113,73 @@ def test_packaging_without_a_certificate_says_the_packages_are_unsigned(tmp_path
         assert any(line.endswith(str(tmp_path / name)) for line in notices), (name, notices)
         passed, output = verify(tmp_path / name, certificates["trusted"].ca_certificate)
         assert not passed, output
+
+
+class TimeStampAuthority:
+    """An RFC 3161 time-stamp server on 127.0.0.1 that answers with `openssl ts -reply`, as the
+    agency's certificate authority's server would, under a certificate of the test authority."""
+
+    def __init__(self, folder, certificate, key):
+        self.folder = folder
+        self.requests = 0
+        (folder / "serial").write_text("01\n")
+        (folder / "tsa.cnf").write_text(
+            "[tsa]\ndefault_tsa = test\n[test]\n"
+            f"serial = {folder / 'serial'}\nsigner_cert = {certificate}\nsigner_key = {key}\n"
+            "signer_digest = sha256\ndefault_policy = 1.2.3.4.1\ndigests = sha256\ness_cert_id_chain = no\n")
+        authority = self
+
+        class Handler(BaseHTTPRequestHandler):
+            def do_POST(self):
+                body = authority.reply(self.rfile.read(int(self.headers["Content-Length"])))
+                self.send_response(200)
+                self.send_header("Content-Type", "application/timestamp-reply")
+                self.send_header("Content-Length", str(len(body)))
+                self.end_headers()
+                self.wfile.write(body)
+
+            def log_message(self, *arguments):
+                pass
+
+        self.server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.url = f"http://127.0.0.1:{self.server.server_address[1]}"
+        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
+        self.thread.start()
+
+    def reply(self, query):
+        self.requests += 1
+        query_file, reply_file = self.folder / f"{self.requests}.tsq", self.folder / f"{self.requests}.tsr"
+        query_file.write_bytes(query)
+        subprocess.run(["openssl", "ts", "-reply", "-config", str(self.folder / "tsa.cnf"), "-queryfile",
+                        str(query_file), "-out", str(reply_file)], capture_output=True, timeout=60, check=True)
+        return reply_file.read_bytes()
+
+    def stop(self):
+        self.server.shutdown()
+        self.server.server_close()
+        self.thread.join(timeout=30)
+
+
+@pytest.fixture
+def time_stamp_authority(tmp_path, certificates):
+    authority = TimeStampAuthority(tmp_path, *certificates["trusted"].time_stamper("Vantrel Test TSA"))
+    yield authority
+    authority.stop()
+
+
+def test_signatures_carry_a_time_stamp_when_a_server_is_given(tmp_path, signer, certificates, time_stamp_authority):
+    certificate, key, _ = signer
+    files = [packed(tmp_path / "program") / "Vantrel.exe", tmp_path / "Vantrel.msi"]
+    shutil.copy(BUILD / "Vantrel.msi", files[1])
+    result = script("sign.sh", files, cert=certificate, key=key, timestamp=time_stamp_authority.url)
+    assert result.returncode == 0, result.stdout + result.stderr
+    assert time_stamp_authority.requests == len(files)
+    for path in files:
+        verified = subprocess.run(["osslsigncode", "verify", "-CAfile", str(certificates["trusted"].ca_certificate),
+                                   "-TSA-CAfile", str(certificates["trusted"].ca_certificate), "-in", str(path)],
+                                  capture_output=True, text=True, timeout=60, check=False)
+        assert verified.returncode == 0, verified.stdout + verified.stderr
+        assert "Timestamp Server Signature verification: ok" in verified.stdout, verified.stdout
 
 
 @pytest.fixture
