@@ -22,7 +22,7 @@ if [ $# -eq 0 ]; then
     exit 2
 fi
 
-if [ -z "${VANTREL_SIGN_PKCS12:-}" ] && [ -z "${VANTREL_SIGN_CERT:-}" ]; then
+if [ -z "${VANTREL_SIGN_PKCS12:-}${VANTREL_SIGN_CERT:-}${VANTREL_SIGN_KEY:-}" ]; then
     echo "UNSIGNED: no code-signing certificate given (VANTREL_SIGN_PKCS12, or VANTREL_SIGN_CERT and" \
          "VANTREL_SIGN_KEY; see README.md, \"Deploying to many PCs\"): $*"
     exit 0
@@ -30,12 +30,11 @@ fi
 
 if [ -n "${VANTREL_SIGN_PKCS12:-}" ]; then
     credentials=(-pkcs12 "$VANTREL_SIGN_PKCS12")
-else
-    if [ -z "${VANTREL_SIGN_KEY:-}" ]; then
-        echo "$0: VANTREL_SIGN_CERT is set but VANTREL_SIGN_KEY, its private key, is not" >&2
-        exit 2
-    fi
+elif [ -n "${VANTREL_SIGN_CERT:-}" ] && [ -n "${VANTREL_SIGN_KEY:-}" ]; then
     credentials=(-certs "$VANTREL_SIGN_CERT" -key "$VANTREL_SIGN_KEY")
+else
+    echo "$0: VANTREL_SIGN_CERT and VANTREL_SIGN_KEY go together: the certificate and its private key" >&2
+    exit 2
 fi
 timestamp=()
 [ -z "${VANTREL_SIGN_TIMESTAMP:-}" ] || timestamp=(-ts "$VANTREL_SIGN_TIMESTAMP")

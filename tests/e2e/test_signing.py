@@ -73,7 +73,7 @@ def test_packaging_signs_every_file_and_each_verifies_only_against_its_authority
 
 
 @pytest.mark.parametrize("form", ["PKCS#12 and password", "certificate and key", "certificate and encrypted key",
-                                  "wrong password", "certificate without key"])
+                                  "wrong password", "certificate without key", "key without certificate"])
 def test_signing_takes_the_certificate_in_either_form_and_fails_loudly(tmp_path, signer, certificates, form):
     certificate, key, bundle = signer
     encrypted = tmp_path / "encrypted.key"
@@ -85,6 +85,7 @@ def test_signing_takes_the_certificate_in_either_form_and_fails_loudly(tmp_path,
         "certificate and encrypted key": (dict(cert=certificate, key=encrypted, password=PASSWORD), True),
         "wrong password": (dict(pkcs12=bundle, password="not " + PASSWORD), False),
         "certificate without key": (dict(cert=certificate), False),
+        "key without certificate": (dict(key=key), False),
     }[form]
     program = packed(tmp_path) / "Vantrel.exe"
     unsigned = program.read_bytes()
