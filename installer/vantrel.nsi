@@ -1,8 +1,9 @@
 ; VantrelSetup.exe: the per-user installer of Vantrel.exe.
 ;
-;   makensis -DVANTREL_EXE=<path of Vantrel.exe> -DOUTFILE=<setup path> installer/vantrel.nsi
+;   makensis -DVANTREL_EXE=<path of Vantrel.exe> -DOUTFILE=<setup path> [-DSIGN=<command>] installer/vantrel.nsi
 ;
-; (/D instead of -D with makensis on Windows.) scripts/installer.sh passes these. The version
+; (/D instead of -D with makensis on Windows.) scripts/package.sh passes these; SIGN is the
+; command that signs a file named after it (bash scripts/sign.sh). The version
 ; comes from res/version.h, where the program's version is written once.
 ;
 ; Vantrel keeps its settings and logs in its own folder, so it goes where the agent can
@@ -23,6 +24,12 @@ Target amd64-unicode
 !endif
 !ifndef OUTFILE
     !error "define OUTFILE, the path of the installer to write (build/windows/VantrelSetup.exe)"
+!endif
+
+!ifdef SIGN
+    ; The uninstaller is signed before it is packed into the installer, the installer once written.
+    !uninstfinalize '${SIGN} "%1"' = 0
+    !finalize '${SIGN} "%1"' = 0
 !endif
 
 !searchparse /file "${__FILEDIR__}/../res/version.h" '#define VANTREL_VERSION_TEXT "' VERSION '"'

@@ -10,7 +10,8 @@ export WINESERVER=/usr/lib/wine/wineserver64
 
 PACKAGES=(cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev g++-mingw-w64-x86-64 wine64 xvfb xauth
           python3 python3-pytest clang-format openssl ca-certificates procps iproute2 imagemagick libcpp-httplib-dev
-          libsqlite3-dev pkg-config nsis libssl-dev zlib1g-dev libbrotli-dev sqlite3 nginx-light squid)
+          libsqlite3-dev pkg-config nsis libssl-dev zlib1g-dev libbrotli-dev sqlite3 msitools wixl osslsigncode
+          nginx-light squid)
 
 say() { printf '\n== %s\n' "$*"; }
 

@@ -13,7 +13,7 @@ ensure_packages
 check_format
 build_preset native
 build_preset windows
-bash "$ROOT/scripts/installer.sh"   # build/windows/VantrelSetup.exe, for tests/e2e/test_installer.py
+bash "$ROOT/scripts/installer.sh"   # VantrelSetup.exe and Vantrel.msi, for test_installer.py and test_msi.py
 
 say "Unit tests, native"
 ctest --preset native

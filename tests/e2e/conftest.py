@@ -113,16 +113,33 @@ class Certificates:
         subprocess.run(["openssl", *map(str, arguments)], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                        stderr=subprocess.PIPE, timeout=60, check=True)
 
-    def server(self, name, dns_name):
-        """(certificate, key) for `dns_name`, signed by this authority."""
+    def _issue(self, name, common_name, extensions):
+        """(certificate, key), files named `name`, for `common_name` with the given X.509
+        extensions, signed by this authority."""
         key, request, certificate = (self.folder / f"{name}.{suffix}" for suffix in ("key", "csr", "pem"))
-        extensions = self.folder / f"{name}.ext"
-        extensions.write_text(f"subjectAltName=DNS:{dns_name}\n")
-        self._openssl("req", "-newkey", "rsa:2048", "-nodes", "-subj", f"/CN={dns_name}", "-keyout", key,
+        extension_file = self.folder / f"{name}.ext"
+        extension_file.write_text(extensions)
+        self._openssl("req", "-newkey", "rsa:2048", "-nodes", "-subj", f"/CN={common_name}", "-keyout", key,
                       "-out", request)
         self._openssl("x509", "-req", "-in", request, "-CA", self.ca_certificate, "-CAkey", self.folder / "ca.key",
-                      "-CAcreateserial", "-days", "2", "-extfile", extensions, "-out", certificate)
+                      "-CAcreateserial", "-days", "2", "-extfile", extension_file, "-out", certificate)
         return certificate, key
+
+    def server(self, name, dns_name):
+        """(certificate, key) of a TLS server for `dns_name`."""
+        return self._issue(name, dns_name, f"subjectAltName=DNS:{dns_name}\n")
+
+    def code_signer(self, name, password):
+        """(certificate, key, PKCS#12 file holding both under `password`) for signing programs."""
+        certificate, key = self._issue(name, name, "keyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n")
+        bundle = self.folder / f"{name}.p12"
+        self._openssl("pkcs12", "-export", "-in", certificate, "-inkey", key, "-certfile", self.ca_certificate,
+                      "-passout", f"pass:{password}", "-out", bundle)
+        return certificate, key, bundle
+
+    def time_stamper(self, name):
+        """(certificate, key) of an RFC 3161 time-stamp authority."""
+        return self._issue(name, name, "keyUsage=critical,digitalSignature\nextendedKeyUsage=critical,timeStamping\n")
 
 
 @pytest.fixture(scope="session")
