@@ -82,8 +82,22 @@ start_wine() {
         </dev/null >/dev/null 2>&1
     # Without a window manager, Wine waits about two seconds for one whenever a window closes.
     timeout 60 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
-    "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
-    timeout 60 "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+    start_persistent_wineserver
+}
+
+# Starts the prefix's Wine server for good, and Wine's background programs (services.exe,
+# winedevice.exe, ...) with it, detached from the caller's output. The server a Wine program
+# starts by itself runs as "wineserver -p0": it ends as soon as its last program has, and the
+# next program boots a new one whose background programs inherit that program's output, so a
+# caller waiting for the end of its output (ctest, a pipe) waits for them to end as well. A
+# second "wineserver -p" beside a running server fails and changes nothing, so the one that
+# wineboot and reg started is let end first (they have, and it saves the registry as it goes).
+start_persistent_wineserver() {
+    if ! timeout 60 "$WINESERVER" -w </dev/null >/dev/null 2>&1 || ! "$WINESERVER" -p </dev/null >/dev/null 2>&1 ||
+        ! timeout 60 "$WINE" cmd /c exit </dev/null >/dev/null 2>&1; then
+        echo "Could not start a persistent Wine server for $WINEPREFIX" >&2
+        return 1
+    fi
 }
 
 # Runs a command in a network namespace of its own, with only a loopback device, so a test
