@@ -22,8 +22,8 @@ std::string ToUpper(std::string value) {
     return value;
 }
 
-bool Contains(const std::string& value, const std::string& part) {
-    return value.find(part) != std::string::npos;
+bool Contains(std::string_view value, std::string_view part) {
+    return value.find(part) != std::string_view::npos;
 }
 
 std::string ReplaceAll(const std::string& value, const std::string& from, const std::string& to) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace text {
 
@@ -19,7 +20,9 @@ void TrimRightInPlace(std::string& value);
 // Upper-cases the letters a-z; every other byte is kept.
 std::string ToUpper(std::string value);
 
-bool Contains(const std::string& value, const std::string& part);
+// Takes views: the route rules are searched for as they stand in the built-in table, without
+// a copy of each rule for every row.
+bool Contains(std::string_view value, std::string_view part);
 
 // Replaces every occurrence of `from` (not empty) by `to`, scanning left to right over the
 // original text, so a replacement is never searched again.
