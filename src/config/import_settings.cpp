@@ -13,6 +13,10 @@ ImportSettings::ImportSettings() {
     Load();
 }
 
+ImportSettings::ImportSettings(const std::string& fileBytes) {
+    LoadText(fileBytes);
+}
+
 void ImportSettings::Load() {
     FieldReader reader = StartLoad();
     // A missing file is not handed to the reader, so it costs no retry delay.
@@ -36,8 +40,12 @@ void ImportSettings::FinishLoad() {
 }
 
 bool ImportSettings::Save() {
+    return SaveAs(kSettingsFileName);
+}
+
+bool ImportSettings::SaveAs(const std::string& path) {
     CopyFieldsToRawValues();
-    return WriteLines(rawValues_, kSettingsFileName, ';', kValueCount) != 0;
+    return WriteLines(rawValues_, path, ';', kValueCount) != 0;
 }
 
 std::string ImportSettings::SaveText() {

@@ -16,6 +16,9 @@ public:
 
     // Builds a record with every value empty, then loads the settings file.
     ImportSettings();
+    // Builds a record from the bytes of a settings file held in memory, without touching the
+    // program folder's own file: the configuration tool's records are of the files it is given.
+    explicit ImportSettings(const std::string& fileBytes);
 
     // Reads "Vantrel.dat" into the raw values and copies them into the fields. A missing or
     // unreadable file leaves every field empty.
@@ -23,6 +26,9 @@ public:
     // Copies the fields into the raw values and rewrites "Vantrel.dat"; false when it could
     // not be written, the old file then being kept. Not reported here.
     bool Save();
+    // The same into another file: the configuration tool writes an agency's settings file
+    // exactly as the program's own save does.
+    bool SaveAs(const std::string& path);
 
     // Load and Save on the bytes of a settings file held in memory: LoadText reads them with
     // the reader Load gives the file to; SaveText returns what Save would write.

@@ -104,6 +104,16 @@ RouteTable::RouteTable() {
     Build();
 }
 
+RouteTable::RouteTable(const std::optional<std::string>& siteFileText) {
+    if (siteFileText) {
+        BuildFromSiteFile(*siteFileText);
+        return;
+    }
+    StartBuild();
+    siteMode_ = "LIVE";
+    FinishBuild();
+}
+
 void RouteTable::Build() {
     FieldReader reader = StartBuild();
     siteMode_ = "LIVE";

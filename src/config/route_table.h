@@ -32,6 +32,10 @@ public:
     static constexpr int kSlots = 200;
 
     RouteTable();
+    // Builds the table from a site file held in memory (BuildFromSiteFile), or, with none, as
+    // Build does when there is no "PRoute.dat", without touching the program folder's own
+    // file: the configuration tool's tables are of the files it is given.
+    explicit RouteTable(const std::optional<std::string>& siteFileText);
 
     // Empties every slot, reads "PRoute.dat" when it exists (no file: site mode "LIVE"; a file
     // that exists but cannot be read: site mode empty), puts the built-in rows in slots 1-92,

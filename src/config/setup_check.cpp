@@ -2,31 +2,37 @@
 
 #include "support/text.h"
 
-namespace {
-
 bool BreaksTheSettingsFile(const std::string& value) {
     return value.find_first_of(";\r\n") != std::string::npos;
 }
 
-}  // namespace
+bool BeginsWithSlash(const std::string& path) {
+    return !path.empty() && path.front() == '/';
+}
+
+bool LacksHttp(const std::string& serverAddress) {
+    return !text::Contains(serverAddress, "http://");
+}
+
+bool EndsWithSlash(const std::string& serverAddress) {
+    return !serverAddress.empty() && serverAddress.back() == '/';
+}
 
 std::optional<std::string> CheckSetup(SetupValues& values, const std::string& programFolder) {
     if (values.raterPosition == 0) return "You must select a comparative rater";
-    if (!values.serverPostFile.empty() && values.serverPostFile[0] == '/') {
+    if (BeginsWithSlash(values.serverPostFile)) {
         values.serverPostFile.erase(0, 1);
         return "The Post Data file should not begin with a '/'";
     }
-    if (!values.krnLaunchFile.empty() && values.krnLaunchFile[0] == '/') {
+    if (BeginsWithSlash(values.krnLaunchFile)) {
         values.krnLaunchFile.erase(0, 1);
         return "The KRN launch file should not begin with a '/'";
     }
-    // Kept for the settings files this window has always written: "http://" is looked for
-    // anywhere in the text, so "https://host" is saved as "http://https://host".
-    if (!text::Contains(values.serverAddress, "http://")) {
+    if (LacksHttp(values.serverAddress)) {
         values.serverAddress = "http://" + values.serverAddress;
         return "The server address must begin with http:// to be valid";
     }
-    if (!values.serverAddress.empty() && values.serverAddress.back() == '/') {
+    if (EndsWithSlash(values.serverAddress)) {
         values.serverAddress.pop_back();
         return "The server address does not need a trailing '/'";
     }

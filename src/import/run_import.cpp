@@ -71,8 +71,7 @@ ImportOutcome RunImport(const ImportRequest& request, ImportProgress& progress) 
     const ServerAddress server = SplitServer(RouteLookupText(request.routes.FindServer(product), product));
     outcome.serverHost = server.host;
     outcome.handOff = {RouteLookupText(request.routes.FindBrowserPath(product), product), outcome.importId,
-                       server.Scheme() + server.host + "/" + request.settings.krnLaunchFile +
-                           "?externalQuoteImportID=" + outcome.importId};
+                       StartPageAddress(server, request.settings.krnLaunchFile, outcome.importId)};
 
     // The date and the time each read the clock anew, the date first.
     const std::string date = DateText(request.clock());

@@ -2,17 +2,18 @@
 
 #include "config/import_settings.h"
 #include "config/rater_choice.h"
+#include "config/setup_limits.h"
 #include "platform/message_box.h"
 #include "resource.h"
 
 SetupDialog::SetupDialog() : platform::Dialog(IDD_SETUP) {}
 
 void SetupDialog::DoDataExchange(platform::DataExchange& dx) {
-    dx.Text(IDC_SETUP_COMPANY, values.company, 50, "Company");
-    dx.Text(IDC_SETUP_PRODUCER_CODE, values.producerCode, 15, "Producer Code");
-    dx.Text(IDC_SETUP_LAUNCH_FILE, values.krnLaunchFile, 50, "KRN Launch File");
-    dx.Text(IDC_SETUP_SERVER_ADDRESS, values.serverAddress, 50, "Server Address");
-    dx.Text(IDC_SETUP_POST_FILE, values.serverPostFile, 50, "Server Post File");
+    dx.Text(IDC_SETUP_COMPANY, values.company, setup_limits::kCompany, "Company");
+    dx.Text(IDC_SETUP_PRODUCER_CODE, values.producerCode, setup_limits::kProducerCode, "Producer Code");
+    dx.Text(IDC_SETUP_LAUNCH_FILE, values.krnLaunchFile, setup_limits::kKrnLaunchFile, "KRN Launch File");
+    dx.Text(IDC_SETUP_SERVER_ADDRESS, values.serverAddress, setup_limits::kServerAddress, "Server Address");
+    dx.Text(IDC_SETUP_POST_FILE, values.serverPostFile, setup_limits::kServerPostFile, "Server Post File");
     dx.Text(IDC_SETUP_QQ_PATH, values.qqPath);
     dx.Text(IDC_SETUP_FOLDER, values.vantrelFolder);
     dx.Check(IDC_SETUP_ITC, values.checkFlag);

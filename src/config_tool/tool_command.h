@@ -1,0 +1,33 @@
+// The configuration tool's command line:
+//
+//   vantrel_config --products [--routes PRoute.dat]
+//   vantrel_config --check Vantrel.dat [--routes PRoute.dat]
+//   vantrel_config --write-settings Vantrel.dat --rater CODE --product NAME --post-file PATH
+//                  --launch-file PATH --company NAME --qq-path FOLDER [--producer-code CODE]
+//                  [--server-address http://HOST] [--use-itc-zavezuda] [--routes PRoute.dat]
+//   vantrel_config --write-routes PRoute.dat [--site-mode TEXT]
+//                  --route COMPANY RATER STATE PRODUCT SERVER BROWSER-PATH [--route ...]
+#pragma once
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "config_tool/route_file_writer.h"
+#include "config_tool/settings_writer.h"
+
+struct ToolCommand {
+    enum class Action { kHelp, kProducts, kCheck, kWriteSettings, kWriteRoutes };
+    Action action = Action::kHelp;
+    std::string file;                       // checked or written
+    std::optional<std::string> routesFile;  // the routes the settings are checked or written against
+    SettingsRequest settings;
+    std::string siteMode = "LIVE";
+    std::vector<RouteRowColumns> routeRows;
+};
+
+// The command, or a one-line reason why the arguments make none.
+std::variant<ToolCommand, std::string> ParseToolCommand(const std::vector<std::string>& arguments);
+
+extern const char kToolUsage[];
