@@ -304,6 +304,26 @@ TEST_F(RunImportTest, WhatTheMovedRequestMeetsIsJudgedWithoutASecondMove) {
     EXPECT_TRUE(fake::Platform().shellRequests.empty());
 }
 
+TEST_F(RunImportTest, AfterTheMoveOnlyAPageOfTheTlsServerMeansTheQuoteWasTaken) {
+    // The request that was answered went over TLS: its server's pages are the https ones.
+    fake::Platform().postAnswers = {Answer(301, "Moved Permanently", "https://127.0.0.1/krn/import.asp"),
+                                    Answer(303, "See Other", "https://127.0.0.1/done.asp")};
+    EXPECT_EQ(Import("QQ"), Result::kTaken);
+    EXPECT_EQ(fake::Platform().posts.size(), 2u);
+    EXPECT_TRUE(fake::Platform().messages.empty());
+    EXPECT_EQ(fake::Platform().shellRequests.size(), 1u);
+
+    fake::Platform().posts.clear();
+    fake::Platform().postAnswers = {Answer(301, "Moved Permanently", "https://127.0.0.1/krn/import.asp"),
+                                    Answer(303, "See Other", "http://127.0.0.1/done.asp")};
+    EXPECT_EQ(Import("QQ"), Result::kRefused);
+    EXPECT_EQ(fake::Platform().posts.size(), 2u);
+    EXPECT_EQ(fake::Platform().messages,
+              std::vector<std::string>{"The server 127.0.0.1 answered \"303 See Other\" "
+                                       "(to http://127.0.0.1/done.asp).\nThe quote was not imported."});
+    EXPECT_EQ(fake::Platform().shellRequests.size(), 1u);  // only the first import's
+}
+
 TEST_F(RunImportTest, RedirectsElsewhereAreNotFollowedAndPagesOfTheSameServerAreNotFetched) {
     fake::Platform().postAnswers = {Answer(302, "Found", "http://login.test/sign-in?back=/krn")};
     EXPECT_EQ(Import("QQ"), Result::kRefused);
@@ -357,6 +377,24 @@ TEST_F(RunImportTest, APasswordIsAskedForAtMostThreeTimesOverTheStatusWindow) {
         fake::Platform().messages,
         std::vector<std::string>{"The server 127.0.0.1 answered \"401 Unauthorized\".\nThe quote was not imported."});
     EXPECT_EQ(fake::Platform().shellRequests.size(), 1u);  // only the import that got through
+}
+
+TEST_F(RunImportTest, TheServerMovedToTlsMayAskForAPasswordAsWell) {
+    fake::Platform().postAnswers = {Answer(301, "Moved Permanently", "https://127.0.0.1/krn/import.asp"),
+                                    Answer(401, "Unauthorized"), Answer(200, "OK")};
+    fake::Platform().passwordReplies = {true};
+    EXPECT_EQ(Import("QQ"), Result::kTaken);
+
+    // The password is asked for over the request that went over TLS, which then goes again.
+    std::vector<std::string> exchange;
+    for (const std::string& e : fake::Platform().events) {
+        if (e.rfind("post ", 0) == 0 || e == "send" || e.rfind("password ", 0) == 0) exchange.push_back(e);
+    }
+    EXPECT_EQ(exchange, (std::vector<std::string>{"post 127.0.0.1", "send", "post https://127.0.0.1", "send",
+                                                  "password 133", "send"}));
+    EXPECT_TRUE(fake::Platform().messages.empty());
+    EXPECT_EQ(ProgressTexts().back(), "Import Complete! Opening Web Site 127.0.0.1");
+    EXPECT_EQ(fake::Platform().shellRequests.size(), 1u);
 }
 
 namespace {
