@@ -1,6 +1,7 @@
 ; VantrelSetup.exe: the per-user installer of Vantrel.exe.
 ;
-;   makensis -DVANTREL_EXE=<path of Vantrel.exe> -DOUTFILE=<setup path> [-DSIGN=<command>] installer/vantrel.nsi
+;   makensis -DVANTREL_EXE=<path of Vantrel.exe> -DOUTFILE=<setup path> [-DSIGN=<command>]
+;            [-DAGENCY_SETTINGS=<Vantrel.dat> [-DAGENCY_ROUTES=<PRoute.dat>]] installer/vantrel.nsi
 ;
 ; (/D instead of -D with makensis on Windows.) scripts/package.sh passes these; SIGN is the
 ; command that signs a file named after it (bash scripts/sign.sh). The version
@@ -14,6 +15,14 @@
 ; PRoute.dat and Route.dat (site routing), and anything else found in the folder; the folder
 ; itself goes only when nothing is left in it. c:\Program Files\TOVE, which Vantrel makes
 ; itself as a place for export files, is left alone.
+;
+; An agency's installer also carries the agency's settings and routes. Vantrel.dat is the
+; agent's (Setup edits it), so it is installed only where there is none. PRoute.dat belongs to
+; the agency, so a newer installer replaces it, unless someone changed it since an installer put
+; it there: the installer records the file's time and size as it wrote them, and a file found
+; with another time or size (or with no record, as after a removal) is someone's and is kept.
+; That is Windows Installer's own rule for data files, with the time and size standing in for
+; the file hash NSIS cannot take without a plug-in.
 
 Unicode true
 ; 64-bit stubs: the installer and uninstaller run on 64-bit Windows and under wine64.
@@ -79,11 +88,60 @@ VIAddVersionKey /LANG=1033 "OriginalFilename" "VantrelSetup.exe"
 
 !insertmacro MUI_LANGUAGE "English"
 
+!ifdef AGENCY_ROUTES
+; The record of the routes file an installer wrote: its time of last change and its size.
+!macro RoutesStamp OUT
+    Push $0
+    Push $1
+    Push $2
+    Push $3
+    Push $4
+    Push $5
+    Push $6
+    Push $7
+    ${GetTime} "$INSTDIR\PRoute.dat" "M" $0 $1 $2 $3 $4 $5 $6
+    FileOpen $7 "$INSTDIR\PRoute.dat" r
+    FileSeek $7 0 END $3
+    FileClose $7
+    StrCpy ${OUT} "$2-$1-$0 $4:$5:$6 $3"
+    Pop $7
+    Pop $6
+    Pop $5
+    Pop $4
+    Pop $3
+    Pop $2
+    Pop $1
+    Pop $0
+!macroend
+
+Function InstallAgencyRoutes
+    IfFileExists "$INSTDIR\PRoute.dat" 0 write
+    ReadRegStr $8 HKCU "${UNINSTALL_KEY}" "AgencyRoutesStamp"
+    !insertmacro RoutesStamp $9
+    StrCmp $8 $9 write
+    DetailPrint "Keeping PRoute.dat: it was changed since it was installed"
+    Return
+write:
+    File "/oname=PRoute.dat" "${AGENCY_ROUTES}"
+    !insertmacro RoutesStamp $9
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "AgencyRoutesStamp" $9
+FunctionEnd
+!endif
+
 Section "Vantrel" SectionProgram
     SectionIn RO
     SetShellVarContext current
     SetOutPath "$INSTDIR"
     File "/oname=Vantrel.exe" "${VANTREL_EXE}"
+!ifdef AGENCY_SETTINGS
+    ; The agent's settings: only where there are none.
+    SetOverwrite off
+    File "/oname=Vantrel.dat" "${AGENCY_SETTINGS}"
+    SetOverwrite on
+!endif
+!ifdef AGENCY_ROUTES
+    Call InstallAgencyRoutes
+!endif
     WriteUninstaller "$INSTDIR\uninstall.exe"
 
     ; The shortcut starts Vantrel in its folder (the output path is its working directory).
