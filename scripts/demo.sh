@@ -10,24 +10,23 @@ cd "$ROOT"
 
 ensure_packages
 build_preset windows
-say "Building the reference receiver"
+say "Building the reference receiver and the configuration tool"
 cmake --preset native >/dev/null
-cmake --build --preset native -j "$(nproc)" --target vantrel_receiver
+cmake --build --preset native -j "$(nproc)" --target vantrel_receiver vantrel_config
 
 demo="$ROOT/demo"
 rm -rf "$demo"
 mkdir -p "$demo"
 cp build/windows/Vantrel.exe build/windows/handoff_recorder.exe "$demo/"
 cp examples/fsc-auto-quote.txt "$demo/"
-# Settings for the FSC rater: ten values, each followed by ";" and CR LF.
-printf '%s;\r\n' "" "" "krn/import.asp" "krn/start.asp" "Demo Agency" "" "" "N" "FSC" "DEMO AUTO" \
-    >"$demo/Vantrel.dat"
-# The product's route, as an extra row (value 93) of the site routing file: the local receiver.
-{
-    printf 'LIVE;\r\n'
-    for _ in $(seq 2 92); do printf ';\r\n'; done
-    route_row "DEMO MUTUAL" "FSC" "IL" "DEMO AUTO" "http://127.0.0.1" "UNDEFINED"
-} >"$demo/PRoute.dat"
+# The settings and the product's route, made by the configuration tool as an agency's IT
+# makes them: the FSC rater, and the product routed to the local receiver as an extra row of
+# the site routing file.
+config="$ROOT/build/native/vantrel_config"
+"$config" --write-routes "$demo/PRoute.dat" --route "DEMO MUTUAL" FSC IL "DEMO AUTO" http://127.0.0.1 UNDEFINED
+"$config" --write-settings "$demo/Vantrel.dat" --rater FSC --product "DEMO AUTO" --post-file krn/import.asp \
+    --launch-file krn/start.asp --company "Demo Agency" --qq-path "" --routes "$demo/PRoute.dat"
+"$config" --check "$demo/Vantrel.dat" --routes "$demo/PRoute.dat"
 # The old route list, shown by the Compatibility window.
 route_row "DEMO MUTUAL" "FSC" "IL" "DEMO AUTO" "http://127.0.0.1" "UNDEFINED" >"$demo/Route.dat"
 

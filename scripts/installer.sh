@@ -5,28 +5,31 @@
 # (Windows Installer, per-user), signed when a certificate is given (scripts/package.sh), with
 # the configuration tool build/windows/vantrel_config.exe signed beside them.
 #
-#   bash scripts/installer.sh [--settings Vantrel.dat [--routes PRoute.dat]]
+#   bash scripts/installer.sh [--settings Vantrel.dat [--routes PRoute.dat]] [--out DIR]
 #
 # With --settings, the packages are an agency's: they also install that settings file (and
 # that routes file) beside Vantrel.exe. Both are checked by the configuration tool first,
 # before anything is built; a file that fails the check stops the build with the tool's
 # messages, and no package is left behind, not even one of an earlier build.
+#
+# --out DIR puts the packages (and the programs they pack) in DIR instead of build/windows.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 cd "$ROOT"
 
-usage="usage: bash scripts/installer.sh [--settings Vantrel.dat [--routes PRoute.dat]]"
-settings="" routes=""
+usage="usage: bash scripts/installer.sh [--settings Vantrel.dat [--routes PRoute.dat]] [--out DIR]"
+settings="" routes="" out="$ROOT/build/windows"
 while [ $# -gt 0 ]; do
     case "$1" in
         --settings) [ $# -ge 2 ] || { echo "$usage" >&2; exit 2; }; settings=$(realpath "$2"); shift 2 ;;
         --routes) [ $# -ge 2 ] || { echo "$usage" >&2; exit 2; }; routes=$(realpath "$2"); shift 2 ;;
+        --out) [ $# -ge 2 ] || { echo "$usage" >&2; exit 2; }; mkdir -p "$2"; out=$(cd "$2" && pwd); shift 2 ;;
         *) echo "$usage" >&2; exit 2 ;;
     esac
 done
 [ -n "$settings" ] || [ -z "$routes" ] || { echo "--routes needs --settings: $usage" >&2; exit 2; }
 
-packages=("$ROOT/build/windows/Vantrel.msi" "$ROOT/build/windows/VantrelSetup.exe")
+packages=("$out/Vantrel.msi" "$out/VantrelSetup.exe")
 rm -f "${packages[@]}"
 ensure_packages
 
@@ -50,4 +53,5 @@ fi
 # A build that fails half-way leaves no package that looks finished.
 trap 'status=$?; [ $status -eq 0 ] || rm -f "${packages[@]}"' EXIT
 build_preset windows
-bash "$ROOT/scripts/package.sh" "$ROOT/build/windows" "${agency[@]}"
+[ "$out" = "$ROOT/build/windows" ] || cp "$ROOT/build/windows/Vantrel.exe" "$ROOT/build/windows/vantrel_config.exe" "$out/"
+bash "$ROOT/scripts/package.sh" "$out" "${agency[@]}"
