@@ -28,7 +28,8 @@ while [ $# -gt 0 ]; do
     esac
 done
 sign="$ROOT/scripts/sign.sh"
-bash "$sign" "$dir/Vantrel.exe" "$dir/vantrel_config.exe"
+bash "$sign" "$dir/Vantrel.exe"
+bash "$sign" "$dir/vantrel_config.exe"
 
 # The installer script reads the version from res/version.h itself; shown here for the log.
 version=$(sed -n 's/^#define VANTREL_VERSION_TEXT "\(.*\)"$/\1/p' "$ROOT/res/version.h")

@@ -17,7 +17,7 @@ from installation import (ROOT, UserFolders, check_installed_program_starts, end
                           version_text, windows_path, wine)
 
 PASSWORD = "throwaway pass phrase 17"
-PACKAGE_FILES = ("Vantrel.exe", "VantrelSetup.exe", "Vantrel.msi")
+PACKAGE_FILES = ("Vantrel.exe", "vantrel_config.exe", "VantrelSetup.exe", "Vantrel.msi")
 
 
 def script(name, arguments, **signing):
@@ -38,9 +38,10 @@ def verify(path, authority):
 
 
 def packed(folder):
-    """A folder holding a copy of the built Vantrel.exe, to be packed there."""
+    """A folder holding copies of the built Vantrel.exe and vantrel_config.exe, to be packed there."""
     folder.mkdir(parents=True, exist_ok=True)
-    shutil.copy(BUILD / "Vantrel.exe", folder / "Vantrel.exe")
+    for program in ("Vantrel.exe", "vantrel_config.exe"):
+        shutil.copy(BUILD / program, folder / program)
     return folder
 
 
@@ -62,8 +63,8 @@ def signed(tmp_path_factory, signer):
 def test_packaging_signs_every_file_and_each_verifies_only_against_its_authority(signed, certificates):
     folder, log = signed
     assert "UNSIGNED" not in log
-    # The uninstaller is signed by makensis's call before it is packed: four files signed.
-    assert log.count("Signed ") == 4, log
+    # The uninstaller is signed by makensis's call before it is packed: five files signed.
+    assert log.count("Signed ") == 5, log
     for name in PACKAGE_FILES:
         passed, output = verify(folder / name, certificates["trusted"].ca_certificate)
         assert passed, output
@@ -102,14 +103,14 @@ def test_signing_takes_the_certificate_in_either_form_and_fails_loudly(tmp_path,
     else:
         assert result.returncode != 0, result
         assert program.read_bytes() == unsigned
-        assert sorted(p.name for p in tmp_path.iterdir()) == ["Vantrel.exe", "encrypted.key"]
+        assert sorted(p.name for p in tmp_path.iterdir()) == ["Vantrel.exe", "encrypted.key", "vantrel_config.exe"]
 
 
 def test_packaging_without_a_certificate_says_the_packages_are_unsigned(tmp_path, certificates):
     result = script("package.sh", [packed(tmp_path)])
     assert result.returncode == 0, result.stdout + result.stderr
     notices = [line for line in result.stdout.splitlines() if line.startswith("UNSIGNED: no code-signing certificate")]
-    assert len(notices) == 4, result.stdout  # the program, the uninstaller, both installers
+    assert len(notices) == 5, result.stdout  # the two programs, the uninstaller, both installers
     for name in PACKAGE_FILES:
         assert any(line.endswith(str(tmp_path / name)) for line in notices), (name, notices)
         passed, output = verify(tmp_path / name, certificates["trusted"].ca_certificate)
