@@ -35,11 +35,12 @@ rm -f "$msi"
 (cd "$dir" && wixl -a x64 -D VantrelExe=Vantrel.exe -D "ProductVersion=$product_version" \
     -D "ProductCode=$product_code" -o Vantrel.msi "$ROOT/installer/vantrel.wxs")
 
-# Removal deletes the two logs Vantrel rewrites on every run, as the NSIS uninstaller does.
-# wixl has no element for these rows of the RemoveFile table, so they are added here.
-for log in vantrel.log export.log; do
+# Removal deletes Vantrel's logs, as the NSIS uninstaller does: the two it rewrites on every
+# run and the import history with its older generation. wixl has no element for these rows
+# of the RemoveFile table, so they are added here.
+for log in vantrel.log export.log imports.log imports.old.log; do
     msibuild "$msi" -q "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`FileName\`, \`DirProperty\`,
-        \`InstallMode\`) VALUES ('Remove_${log/./_}', 'Program', '$log', 'INSTALLDIR', 2)"
+        \`InstallMode\`) VALUES ('Remove_${log//./_}', 'Program', '$log', 'INSTALLDIR', 2)"
 done
 
 bash "$ROOT/scripts/sign.sh" "$msi"
