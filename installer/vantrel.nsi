@@ -10,11 +10,12 @@
 ; Vantrel keeps its settings and logs in its own folder, so it goes where the agent can
 ; write without elevation: %LOCALAPPDATA%\Programs\Vantrel, registered for this user only.
 ;
-; The uninstaller removes what this installer put there and the two logs Vantrel rewrites on
-; every run (vantrel.log, export.log). It keeps the agent's files: Vantrel.dat (the settings),
-; PRoute.dat and Route.dat (site routing), and anything else found in the folder; the folder
-; itself goes only when nothing is left in it. c:\Program Files\TOVE, which Vantrel makes
-; itself as a place for export files, is left alone.
+; The uninstaller removes what this installer put there and Vantrel's logs: the two it rewrites
+; on every run (vantrel.log, export.log) and the import history (imports.log, imports.old.log).
+; It keeps the agent's files: Vantrel.dat (the settings), PRoute.dat and Route.dat (site
+; routing), and anything else found in the folder; the folder itself goes only when nothing is
+; left in it. c:\Program Files\TOVE, which Vantrel makes itself as a place for export files,
+; is left alone.
 ;
 ; An agency's installer also carries the agency's settings and routes. Vantrel.dat is the
 ; agent's (Setup edits it), so it is installed only where there is none. PRoute.dat belongs to
@@ -169,6 +170,8 @@ Section "Uninstall"
     Delete "$INSTDIR\Vantrel.exe"
     Delete "$INSTDIR\vantrel.log"
     Delete "$INSTDIR\export.log"
+    Delete "$INSTDIR\imports.log"
+    Delete "$INSTDIR\imports.old.log"
     Delete "$INSTDIR\uninstall.exe"
 
     Delete "$SMPROGRAMS\Vantrel\Vantrel.lnk"

@@ -84,11 +84,12 @@ msibuild "$msi" -q "DELETE FROM \`Upgrade\` WHERE \`ActionProperty\` = 'WIX_UPGR
 msibuild "$msi" -q "INSERT INTO \`Upgrade\` (\`UpgradeCode\`, \`VersionMax\`, \`Attributes\`, \`ActionProperty\`)
     VALUES ('{$upgrade_code}', '$product_version', 513, 'WIX_UPGRADE_DETECTED')"
 
-# Removal deletes the two logs Vantrel rewrites on every run, as the NSIS uninstaller does.
-# wixl has no element for these rows of the RemoveFile table, so they are added here.
-for log in vantrel.log export.log; do
+# Removal deletes Vantrel's logs, as the NSIS uninstaller does: the two it rewrites on every
+# run and the import history with its older generation. wixl has no element for these rows
+# of the RemoveFile table, so they are added here.
+for log in vantrel.log export.log imports.log imports.old.log; do
     msibuild "$msi" -q "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`FileName\`, \`DirProperty\`,
-        \`InstallMode\`) VALUES ('Remove_${log/./_}', 'Program', '$log', 'INSTALLDIR', 2)"
+        \`InstallMode\`) VALUES ('Remove_${log//./_}', 'Program', '$log', 'INSTALLDIR', 2)"
 done
 
 bash "$ROOT/scripts/sign.sh" "$msi"

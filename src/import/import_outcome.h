@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "import/quote_delivery.h"
 #include "import/server_answer.h"
 
 // Where the agent is handed over to the web product once the server took the quote.
@@ -29,7 +30,12 @@ struct ImportOutcome {
     std::string serverHost;         // the route's server as the agent sees it, without the scheme
     std::string errorDescription;   // kInternetError: the system's text, possibly empty
     ServerAnswer answer;            // kRefused: what came back
-    HandOff handOff;                // kTaken
+    // The export file could not be read when the import encoded it: the post went all the
+    // same, carrying the header part alone.
+    bool exportFileMissing = false;
+    PostRoute route = PostRoute::kPlain;  // how the post travelled, once it was made
+    unsigned long long answerMs = 0;      // from "Connecting to" to the answer or the failure
+    HandOff handOff;                      // kTaken
 
     // The messages the agent is shown, one box each, in order; none when the server took it.
     std::vector<std::string> Messages() const;

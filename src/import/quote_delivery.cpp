@@ -22,12 +22,14 @@ platform::PostResult SendGivingPasswords(const platform::FormPost& post, ImportP
 
 Delivery DeliverQuote(const platform::FormPost& post, ImportProgress& progress) {
     Delivery delivery{SendGivingPasswords(post, progress)};
+    delivery.route = post.secure ? PostRoute::kTls : PostRoute::kPlain;
     if (!Answered(delivery.sent)) return delivery;
     delivery.verdict = JudgeAnswer(delivery.Answer(), {post.host, post.objectName, post.secure}, false);
     if (delivery.verdict != AnswerVerdict::kMoveToTls) return delivery;
 
     platform::FormPost overTls = post;
     overTls.secure = true;
+    delivery.route = PostRoute::kMovedToTls;
     delivery.sent = SendGivingPasswords(overTls, progress);
     if (Answered(delivery.sent)) {
         delivery.verdict = JudgeAnswer(delivery.Answer(), {post.host, post.objectName, true}, true);

@@ -10,9 +10,14 @@
 // How often the agent is asked for a password for one request before the refusal stands.
 constexpr int kPasswordPrompts = 3;
 
+// How the post travelled: in clear, over TLS as the route says, over TLS after the server
+// answered the plain post with a move to TLS, or straight over TLS to a host known to take it.
+enum class PostRoute { kPlain, kTls, kMovedToTls, kKnownTls };
+
 struct Delivery {
     platform::PostResult sent;                        // the last request's result
     AnswerVerdict verdict = AnswerVerdict::kRefused;  // of its answer, when it was answered
+    PostRoute route = PostRoute::kPlain;              // how the last request went
 
     ServerAnswer Answer() const { return {sent.statusCode, sent.statusText, sent.location}; }
 };

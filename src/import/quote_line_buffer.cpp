@@ -164,6 +164,7 @@ bool Is32000Record(const std::string& line, std::size_t from) {
 void QuoteLineBuffer::LoadFile() {
     loadedLines_ = 0;
     tooManyLines_ = false;
+    fileMissing_ = true;
     if (!FileExists(filePath)) {
         platform::ShowMessage("File does not exist " + filePath);
         return;
@@ -181,6 +182,7 @@ void QuoteLineBuffer::LoadText(const std::string& text) {
 void QuoteLineBuffer::Loaded(const FieldReader& reader) {
     loadedLines_ = static_cast<int>(reader.Stored());
     tooManyLines_ = reader.Overflowed();
+    fileMissing_ = false;
 }
 
 void QuoteLineBuffer::ClearRecordCounters() {

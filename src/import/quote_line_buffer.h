@@ -52,6 +52,9 @@ public:
     // post a quote with its tail cut off.
     bool TooManyLines() const { return tooManyLines_; }
 
+    // True when the last LoadFile found no file it could read, so no line was loaded.
+    bool FileMissing() const { return fileMissing_; }
+
     // Sets the 30 counters, and the counts of record numbers outside 0-29, to 0.
     void ClearRecordCounters();
 
@@ -92,4 +95,5 @@ private:
     std::map<int, int> otherRecordCounters_;
     int loadedLines_ = 0;
     bool tooManyLines_ = false;
+    bool fileMissing_ = false;
 };

@@ -6,6 +6,7 @@
 #include "import/quote_delivery.h"
 #include "import/quote_line_buffer.h"
 #include "import/server_address.h"
+#include "platform/clock.h"
 #include "platform/process.h"
 #include "support/number_time_text.h"
 #include "support/text.h"
@@ -65,6 +66,7 @@ ImportOutcome RunImport(const ImportRequest& request, ImportProgress& progress) 
         outcome.result = ImportOutcome::Result::kNotSent;
         return outcome;
     }
+    outcome.exportFileMissing = lineBuffer->FileMissing();
     const std::string formBody = headerPart + fieldPart;
 
     const std::string& product = request.settings.productName;
@@ -86,10 +88,13 @@ ImportOutcome RunImport(const ImportRequest& request, ImportProgress& progress) 
     WriteLines(exportLogLines, "export.log", '\n', kExportLogLines);
 
     progress.ShowVersion(request.versionText);
+    const unsigned long long connecting = platform::TickMilliseconds();
     progress.ShowProgress("Connecting to " + server.host);
     const Delivery delivery = DeliverQuote(
         {platform::AppName(), server.host, server.secure, request.settings.serverPostFile, kHeaderLine, formBody},
         progress);
+    outcome.answerMs = platform::TickMilliseconds() - connecting;
+    outcome.route = delivery.route;
     outcome.result = ResultOf(delivery);
     outcome.errorDescription = delivery.sent.errorDescription;
     outcome.answer = delivery.Answer();

@@ -7,6 +7,14 @@ namespace platform {
 
 using ::ClockReading;
 
+// One reading of the local date and time with its distance from UTC, both from one reading
+// of the system clock, so they agree across a change to or from daylight saving time.
+ZonedClockReading LocalTimeWithOffset();
+
+// Milliseconds from an arbitrary start, only ever growing: a change of the wall clock does
+// not move it, so the difference of two ticks is the time that passed between them.
+unsigned long long TickMilliseconds();
+
 // One reading of the local date and time.
 ClockReading LocalTime();
 

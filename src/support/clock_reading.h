@@ -9,3 +9,10 @@ struct ClockReading {
     int minute = 0;  // 0-59
     int second = 0;  // 0-59
 };
+
+// A reading of the local wall clock with how far it stood from UTC at that moment: local
+// time is UTC plus utcOffsetMinutes (negative west of Greenwich).
+struct ZonedClockReading {
+    ClockReading local;
+    int utcOffsetMinutes = 0;
+};

@@ -1,6 +1,7 @@
 #include "ui/status_dialog.h"
 
 #include "import/hand_off.h"
+#include "import/import_history.h"
 #include "import/run_import.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
@@ -54,6 +55,13 @@ void StatusDialog::Prepare() {
 ImportOutcome StatusDialog::RunImport() {
     const ImportOutcome outcome =
         ::RunImport({versionText_, raterCode_, exportFilePath_, *settings_, *routeTable_, platform::LocalTime}, *this);
+    if (outcome.result != ImportOutcome::Result::kNothingToImport) {
+        // Support's record goes first, before a message box or the hand-off's wait can hold
+        // the import up or the agent end it. One that cannot be written changes nothing the
+        // agent sees or waits for: the import's own result stands as it is.
+        AppendImportHistory(
+            ImportHistoryLine(platform::LocalTimeWithOffset(), raterCode_, settings_->productName, outcome));
+    }
     for (const std::string& message : outcome.Messages()) platform::ShowMessage(message);
     if (outcome.result == ImportOutcome::Result::kTaken) OpenWebProduct(outcome.handOff);
     return outcome;

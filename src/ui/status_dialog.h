@@ -24,7 +24,8 @@ public:
     void Prepare();
 
     // The import (RunImport of import/run_import.h) on this window: its progress painted
-    // here, its messages shown, and the web product opened when the server took the quote.
+    // here, its line added to the import history, then its messages shown, and the web
+    // product opened when the server took the quote.
     ImportOutcome RunImport();
 
 protected:

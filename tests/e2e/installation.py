@@ -15,6 +15,9 @@ from harness import WINE, run_under_driver
 
 ROOT = Path(__file__).resolve().parents[2]
 MAIN = "Comparative Rater Import Utility"
+# What an import leaves beside the program, which removal takes with "vantrel.log": the last
+# import's log and the import history with its older generation.
+LOGS_OF_AN_IMPORT = ("export.log", "imports.log", "imports.old.log")
 
 
 def version_text():

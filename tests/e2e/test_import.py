@@ -5,6 +5,7 @@ import re
 
 import pytest
 
+from import_history import the_entry
 from receiver import Receiver
 from test_windows import assert_matches_template
 
@@ -75,6 +76,11 @@ def test_an_fsc_import_posts_the_form_writes_the_log_and_opens_the_start_page(pr
     # The page opens three seconds after the send.
     assert 3.0 <= handoff.log.stat().st_mtime - request.arrived < 8.0
 
+    # Support's line, written once the answer came, before the hand-off's wait.
+    the_entry(program, id=import_id, rater="FSC", product="E2E AUTO", host="127.0.0.1", route="http",
+              outcome="taken", status="200 OK", location="", error="")
+    assert handoff.log.stat().st_mtime - program.file("imports.log").stat().st_mtime >= 3.0
+
     # What the window showed while the import held its thread: the stages in order, the
     # rater line, and the version once the log was written.
     stages = [progress_stage(w.control(1004).text) for w in run.windows]
@@ -116,6 +122,8 @@ def test_nothing_listening_ends_in_the_internet_error_messages(program, handoff)
     assert texts[2] == "Server: 127.0.0.1"
     assert handoff.requests() == []
     assert program.read("export.log").startswith(b"FSC data export [")
+    the_entry(program, host="127.0.0.1", route="http", outcome="internet-error", status="", location="",
+              error=texts[1])
 
 
 def test_an_unknown_product_names_itself_as_the_server(program, handoff):
@@ -135,6 +143,9 @@ def test_an_export_of_more_than_5000_lines_is_refused_whole(program, handoff):
                                  "lines, more than Vantrel can import.\nNothing was sent."]
     assert (server.requests, handoff.requests()) == ([], [])
     assert path
+    # Nothing was posted: no host, no route, no answer, no time.
+    the_entry(program, rater="QQ", product="E2E AUTO", host="", route="", outcome="not-sent", status="",
+              location="", error="", ms="")
 
 
 @pytest.mark.slow

@@ -9,8 +9,8 @@ from pathlib import Path
 import pytest
 
 from harness import BUILD
-from installation import (UserFolders, check_installed_program_starts, end_uninstallers, nsis_uninstall,
-                          registry_values, version_numbers, version_text, wine)
+from installation import (LOGS_OF_AN_IMPORT, UserFolders, check_installed_program_starts, end_uninstallers,
+                          nsis_uninstall, registry_values, version_numbers, version_text, wine)
 
 SETUP = BUILD / "VantrelSetup.exe"
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vantrel"
@@ -131,12 +131,13 @@ def test_silent_install_runs_from_its_folder_and_uninstall_keeps_the_settings(pr
 
         check_installed_program_starts(prefix, folders, version)
 
-        # The agent's files, and a log of an import.
+        # The agent's files, and the logs of an import: the last one's and the import history.
         settings = b"".join(value + b";\r\n" for value in
                             [b"A1", b"", b"", b"", b"E2E MUTUAL", b"", b"", b"N", b"FSC", b""])
         (folders.install / "Vantrel.dat").write_bytes(settings)
         (folders.install / "PRoute.dat").write_bytes(b"LIVE;\r\n")
-        (folders.install / "export.log").write_bytes(b"sent\r\n")
+        for log in LOGS_OF_AN_IMPORT:
+            (folders.install / log).write_bytes(b"sent\r\n")
 
         # Uninstall, silently, as Add/Remove programs does.
         nsis_uninstall(folders, lambda: not (folders.install / "uninstall.exe").exists())
@@ -156,7 +157,8 @@ def test_uninstall_removes_the_folder_when_the_agent_left_nothing_in_it(prefix):
     try:
         assert wine(str(SETUP), "/S", timeout=180).returncode == 0
         assert (folders.install / "Vantrel.exe").exists()
-        (folders.install / "vantrel.log").write_bytes(b"Executable Name = VANTREL\r\n")
+        for log in ("vantrel.log", *LOGS_OF_AN_IMPORT):
+            (folders.install / log).write_bytes(b"Executable Name = VANTREL\r\n")
         nsis_uninstall(folders, lambda: not folders.install.exists())
         assert registry_values(UNINSTALL_KEY) is None
     finally:

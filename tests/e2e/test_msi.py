@@ -11,8 +11,8 @@ from pathlib import Path
 import pytest
 
 from harness import BUILD, run_under_driver
-from installation import (ROOT, UserFolders, check_installed_program_starts, on_drive_c, registry_values,
-                          version_numbers, version_text, windows_path, windows_variable, wine)
+from installation import (LOGS_OF_AN_IMPORT, ROOT, UserFolders, check_installed_program_starts, on_drive_c,
+                          registry_values, version_numbers, version_text, windows_path, windows_variable, wine)
 
 MSI = BUILD / "Vantrel.msi"
 UNINSTALL = r"Software\Microsoft\Windows\CurrentVersion\Uninstall"
@@ -146,12 +146,13 @@ def test_silent_install_upgrade_and_removal_keep_the_agents_files(prefix, folder
 
     check_installed_program_starts(prefix, folders, version)
 
-    # The agent's files, and a log of an import.
+    # The agent's files, and the logs of an import: the last one's and the import history.
     agents = {"Vantrel.dat": b"A1;\r\n;\r\n;\r\n;\r\nE2E MUTUAL;\r\n;\r\n;\r\nN;\r\nFSC;\r\n;\r\n",
               "PRoute.dat": b"LIVE;\r\n", "Route.dat": b"ROUTE;\r\n", "quotes.txt": b"kept\r\n"}
     for name, content in agents.items():
         (folders.install / name).write_bytes(content)
-    (folders.install / "export.log").write_bytes(b"sent\r\n")
+    for log in LOGS_OF_AN_IMPORT:
+        (folders.install / log).write_bytes(b"sent\r\n")
 
     # A higher version replaces the installed one and leaves the agent's files alone.
     result = msiexec("/i", windows_path(higher), "/qn")
@@ -187,7 +188,7 @@ def test_silent_install_upgrade_and_removal_keep_the_agents_files(prefix, folder
 def test_removal_by_product_code_removes_the_folder_when_the_agent_left_nothing_in_it(folders):
     product_code = msi_properties(MSI)["ProductCode"]
     assert msiexec("/i", windows_path(MSI), "/qn").returncode == 0
-    for log in ("vantrel.log", "export.log"):
+    for log in ("vantrel.log", *LOGS_OF_AN_IMPORT):
         (folders.install / log).write_bytes(b"Executable Name = VANTREL\r\n")
     # As deployment tools remove it: by the product code, without the package.
     assert msiexec("/x", product_code, "/qn").returncode == 0

@@ -7,6 +7,7 @@ import subprocess
 import pytest
 
 from harness import WINE
+from import_history import MARKED_EXPORT, assert_no_marker, the_entry
 from real_servers import Nginx, Squid
 from receiver import AUTHORIZATION, PASSWORD, USER, Receiver
 from test_import import STATUS_WINDOW, prepare
@@ -30,7 +31,7 @@ server {{
 
 
 def run_import(program, server="http://localhost", script=STATUS_WINDOW):
-    path = prepare(program, "FSC", server=server)
+    path = prepare(program, "FSC", server=server, export=MARKED_EXPORT)
     run = program.run(path, script, timeout=90)
     assert (run.timed_out, run.exit_code) == (False, 0)
     return run
@@ -66,6 +67,8 @@ def test_a_server_moved_to_tls_gets_the_quote_over_tls(program, handoff, server_
     assert log[1] == "Server = localhost KRN Browser Path = UNDEFINED"
     assert log[3] == f"KRN Startup link = {startup_link}"
     assert [args for _, args in handoff.requests()] == [f'"{startup_link}" ']
+    the_entry(program, id=import_id, product="DEMO AUTO", host="localhost", route="http->https", outcome="taken",
+              status="200 OK", location="")
 
 
 @pytest.mark.parametrize("status", [302, 307, 308])
@@ -79,6 +82,8 @@ def test_every_kind_of_move_to_tls_carries_the_whole_post(program, handoff, serv
     assert int(request.headers["content-length"]) == len(request.body)
     assert request.headers["content-type"] == "application/x-www-form-urlencoded"
     assert len(handoff.requests()) == 1
+    the_entry(program, host="localhost", route="http->https", outcome="taken", status="200 OK")
+    assert_no_marker(program)
 
 
 @pytest.mark.parametrize("status, location", [
@@ -96,6 +101,9 @@ def test_a_post_moved_elsewhere_is_not_followed(program, handoff, status, locati
                                  NOT_IMPORTED]
     assert nginx.log == [f"POST /krn/import.asp {status}"]
     assert handoff.requests() == []
+    the_entry(program, host="localhost", route="http", outcome="refused", status=f"{status} {reason}",
+              location=location, error="")
+    assert_no_marker(program)
 
 
 def test_a_sign_in_gateway_is_not_taken_for_the_server(program, handoff):
@@ -161,9 +169,11 @@ def test_an_https_post_goes_through_the_office_proxy_as_a_tunnel(program, handof
 PASSWORD_DIALOG = {"proxy": "Enter Network Password", "server": "Authentication Required"}
 
 
-# Each dialog the agent answers leaves a mark; a dialog beyond the script is unexpected.
-def give_password(dialog, user, password):
-    return f"window {dialog}\nmark typed\nsettext 1027 {user}\nsettext 1028 {password}\nclick 1\n"
+# Each dialog the agent answers leaves a mark; a dialog beyond the script is unexpected. The
+# agent may take `think_ms` before typing.
+def give_password(dialog, user, password, think_ms=0):
+    think = f"sleep {think_ms}\n" if think_ms else ""
+    return f"window {dialog}\nmark typed\n{think}settext 1027 {user}\nsettext 1028 {password}\nclick 1\n"
 
 
 def cancel(dialog):
@@ -171,15 +181,19 @@ def cancel(dialog):
 
 
 def test_the_office_proxy_password_is_asked_for_and_used(program, handoff, system_proxy):
-    script = STATUS_WINDOW + give_password(PASSWORD_DIALOG["proxy"], "agent", "office-pass")
-    with Receiver() as server, Squid("agent", "office-pass") as proxy:
+    script = STATUS_WINDOW + give_password(PASSWORD_DIALOG["proxy"], "agent7731", "office-pass", think_ms=1500)
+    with Receiver() as server, Squid("agent7731", "office-pass") as proxy:
         run = run_import(program, script=script)
     assert (run.messages, run.unexpected, run.marks) == ([], [], ["typed"])
     assert len(server.requests) == 1
     # Wine's client sends once more without the password before it sends it.
-    assert proxy.log[0][2:] == ("-", "407") and proxy.log[-1][2:] == ("agent", "200")
+    assert proxy.log[0][2:] == ("-", "407") and proxy.log[-1][2:] == ("agent7731", "200")
     assert {entry[3] for entry in proxy.log[:-1]} == {"407"}
     assert len(handoff.requests()) == 1
+    # The time to the answer holds the agent's time in the dialog; what was typed is not kept.
+    entry = the_entry(program, host="localhost", route="http", outcome="taken", status="200 OK")
+    assert int(entry["ms"]) >= 1500, entry
+    assert_no_marker(program, "agent7731", "office-pass")
 
 
 def test_a_cancelled_proxy_password_says_the_proxy_refused(program, handoff, system_proxy):
@@ -192,13 +206,15 @@ def test_a_cancelled_proxy_password_says_the_proxy_refused(program, handoff, sys
 
 
 def test_a_wrong_proxy_password_is_asked_for_three_times(program, handoff, system_proxy):
-    script = STATUS_WINDOW + give_password(PASSWORD_DIALOG["proxy"], "agent", "wrong") * 3
+    script = STATUS_WINDOW + give_password(PASSWORD_DIALOG["proxy"], "agent", "wrong-pass-7732") * 3
     with Receiver() as server, Squid("agent", "office-pass") as proxy:
         run = run_import(program, script=script)
     assert run.message_texts == ['The proxy server answered "407 Proxy Authentication Required".' + NOT_IMPORTED]
     assert (run.marks, run.unexpected) == (["typed"] * 3, [])
     assert {entry[3] for entry in proxy.log} == {"407"}
     assert server.requests == [] and handoff.requests() == []
+    the_entry(program, route="http", outcome="refused", status="407 Proxy Authentication Required", location="")
+    assert_no_marker(program, "wrong-pass-7732")
 
 
 @pytest.mark.parametrize("answer", ["password", "cancel"])

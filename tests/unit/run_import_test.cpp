@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <tuple>
 #include <utility>
 
 #include "config/route_row.h"
 #include "import/hand_off.h"
+#include "import/import_history.h"
 #include "import/run_import.h"
 #include "platform/clock.h"
 #include "ui/status_dialog.h"
@@ -165,6 +167,7 @@ TEST_F(RunImportTest, AnEmptyRaterCodeTouchesNothing) {
     EXPECT_EQ(Import(""), Result::kNothingToImport);
     EXPECT_TRUE(fake::Platform().posts.empty());
     EXPECT_FALSE(std::filesystem::exists("export.log"));
+    EXPECT_FALSE(std::filesystem::exists(kImportHistoryFile));
     EXPECT_TRUE(ProgressTexts().empty());
     EXPECT_EQ(outcome_.importId, "202612720565");  // made before the rater test all the same
 }
@@ -448,4 +451,106 @@ TEST_F(RunImportTest, TheImportAloneShowsItsProgressAndLeavesMessagesAndTheHandO
     const std::vector<int>& sleeps = fake::Platform().sleeps;
     EXPECT_EQ(std::count(sleeps.begin(), sleeps.end(), kHandOffWaitMs), 0);
     EXPECT_TRUE(fake::Platform().shellRequests.empty());
+}
+
+namespace {
+
+// The history's lines so far, without their CR LF.
+std::vector<std::string> HistoryLines() {
+    std::vector<std::string> lines;
+    std::ifstream in(kImportHistoryFile, std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+        EXPECT_EQ(line.back(), '\r');
+        lines.push_back(line.substr(0, line.size() - 1));
+    }
+    return lines;
+}
+
+}  // namespace
+
+TEST_F(RunImportTest, EveryImportLeavesOneLineInTheHistoryAsItEnded) {
+    fake::Platform().utcOffsetMinutes = -5 * 60;
+    // Each send takes 40 ms, each password dialog 2 s; the hand-off's wait comes after the
+    // answer and is not counted.
+    fake::Platform().sendMilliseconds = 40;
+    fake::Platform().passwordDialogMilliseconds = 2000;
+    fake::Platform().postAnswers = {Answer(407, "Proxy Authentication Required")};
+    fake::Platform().passwordReplies = {true};
+    EXPECT_EQ(Import("QQ"), Result::kTaken);
+
+    fake::Platform().postAnswers = {Answer(301, "Moved Permanently", "https://127.0.0.1/krn/import.asp")};
+    EXPECT_EQ(Import("QQ"), Result::kTaken);
+    fake::Platform().postAnswers = {Answer(302, "Found", "http://login.test/sign-in")};
+    EXPECT_EQ(Import("QQ"), Result::kRefused);
+    fake::Platform().postAnswers = {
+        {platform::PostResult::Outcome::kInternetError, "The request has timed out.", 0, "", ""}};
+    EXPECT_EQ(Import("QQ"), Result::kInternetError);
+    fake::Platform().postAnswers = {{platform::PostResult::Outcome::kSendFailed, "", 0, "", ""}};
+    EXPECT_EQ(Import("QQ"), Result::kSendFailed);
+    Configure("SECURE AUTO");
+    EXPECT_EQ(Import("FSC", "gone.txt"), Result::kTaken);
+    Configure("TEST AUTO");
+    WriteBytes("quote.txt", std::string(5001 * 5, '\n'));
+    EXPECT_EQ(Import("QQ"), Result::kNotSent);
+    EXPECT_EQ(Import(""), Result::kNothingToImport);
+
+    const std::string start = "2026-12-07T20:56:05-05:00\t202612720565\t";
+    EXPECT_EQ(HistoryLines(),
+              (std::vector<std::string>{
+                  start + "QQ\tTEST AUTO\t127.0.0.1\thttp\ttaken\t200 OK\t\t\t2080",
+                  start + "QQ\tTEST AUTO\t127.0.0.1\thttp->https\ttaken\t200 OK\t\t\t80",
+                  start + "QQ\tTEST AUTO\t127.0.0.1\thttp\trefused\t302 Found\thttp://login.test/sign-in\t\t40",
+                  start + "QQ\tTEST AUTO\t127.0.0.1\thttp\tinternet-error\t\t\tThe request has timed out.\t40",
+                  start + "QQ\tTEST AUTO\t127.0.0.1\thttp\tsend-failed\t\t\t\t40",
+                  start + "FSC\tSECURE AUTO\tsecure.test\thttps\tfile-missing\t200 OK\t\t\t40",
+                  start + "QQ\tTEST AUTO\t\t\tnot-sent\t\t\t\t",
+              }));
+}
+
+TEST_F(RunImportTest, NoValueOfTheQuoteReachesTheHistory) {
+    const std::vector<std::string> markers = {"QMARKSURNAME71", "QMARKGIVEN72", "QMARKVIN73", "QMARKPHONE74",
+                                              "QMARKSTREET75"};
+    WriteBytes("quote.txt", "\"1\",\"" + markers[0] + "\",\"" + markers[1] + "\"\n\"2\",\"" + markers[2] + "\",\"(" +
+                                markers[3] + ")\"\n\"3\",\"" + markers[4] + " 12\"\n");
+    fake::Platform().postAnswers = {Answer(407, "Proxy Authentication Required"),
+                                    Answer(301, "Moved", "https://127.0.0.1/krn/import.asp"), Answer(200, "OK")};
+    fake::Platform().passwordReplies = {true};
+    EXPECT_EQ(Import("FSC"), Result::kTaken);
+    fake::Platform().postAnswers = {Answer(500, "Internal Server Error")};
+    EXPECT_EQ(Import("FSC"), Result::kRefused);
+    fake::Platform().postAnswers = {{platform::PostResult::Outcome::kInternetError, "reset", 0, "", ""}};
+    EXPECT_EQ(Import("QQ"), Result::kInternetError);
+
+    // The quote went out each time, and none of it came into the history.
+    ASSERT_EQ(fake::Platform().posts.size(), 4u);
+    for (const platform::FormPost& post : fake::Platform().posts) {
+        for (const std::string& marker : markers) EXPECT_NE(post.body.find(marker), std::string::npos) << marker;
+    }
+    const std::string history = ReadBytes(kImportHistoryFile);
+    EXPECT_EQ(HistoryLines().size(), 3u);
+    for (const std::string& marker : markers) EXPECT_EQ(history.find(marker), std::string::npos) << marker;
+    EXPECT_EQ(history.find("&R"), std::string::npos);
+}
+
+TEST_F(RunImportTest, AHistoryThatCannotBeWrittenChangesNothingTheAgentSeesOrWaitsFor) {
+    // What the agent sees and waits for with the history written, then with a folder where
+    // the history belongs, so that nothing can be written there.
+    auto seen = [this] {
+        fake::Platform().messages.clear();
+        fake::Platform().shellRequests.clear();
+        fake::Platform().postAnswers = {Answer(404, "Not Found")};
+        Import("QQ");
+        const auto refused = std::make_tuple(fake::Platform().events, fake::Platform().sleeps);
+        fake::Platform().postAnswers = {Answer(200, "OK")};
+        Import("QQ");
+        return std::make_tuple(refused, fake::Platform().events, fake::Platform().sleeps, fake::Platform().messages,
+                               fake::Platform().shellRequests.size());
+    };
+    const auto written = seen();
+    EXPECT_EQ(HistoryLines().size(), 2u);
+
+    std::filesystem::remove(kImportHistoryFile);
+    std::filesystem::create_directory(kImportHistoryFile);
+    EXPECT_EQ(seen(), written);
+    EXPECT_TRUE(std::filesystem::is_empty(kImportHistoryFile));
 }

@@ -4,6 +4,14 @@
 
 namespace platform {
 
+ZonedClockReading LocalTimeWithOffset() {
+    return {LocalTime(), fake::Platform().utcOffsetMinutes};
+}
+
+unsigned long long TickMilliseconds() {
+    return fake::Platform().tickMilliseconds;
+}
+
 ClockReading LocalTime() {
     auto& queued = fake::Platform().queuedReadings;
     if (queued.empty()) return fake::Platform().clock;

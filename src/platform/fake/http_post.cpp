@@ -15,6 +15,7 @@ FormRequest::~FormRequest() = default;
 
 PostResult FormRequest::Send(const std::function<void()>& beforeSend) {
     fake::State& state = fake::Platform();
+    state.tickMilliseconds += state.sendMilliseconds;
     if (state.postFailsBeforeSend) return state.postResult;
     beforeSend();
     state.events.push_back("send");
@@ -27,6 +28,7 @@ PostResult FormRequest::Send(const std::function<void()>& beforeSend) {
 bool FormRequest::AskForPassword(const Dialog& owner) {
     fake::State& state = fake::Platform();
     state.events.push_back("password " + std::to_string(owner.TemplateId()));
+    state.tickMilliseconds += state.passwordDialogMilliseconds;
     if (state.passwordReplies.empty()) return false;
     const bool given = state.passwordReplies.front();
     state.passwordReplies.pop_front();

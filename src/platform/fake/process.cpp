@@ -53,6 +53,7 @@ void SleepMilliseconds(int milliseconds) {
     ++fake::Platform().sleepCalls;
     fake::Platform().sleptMilliseconds += milliseconds;
     fake::Platform().sleeps.push_back(milliseconds);
+    fake::Platform().tickMilliseconds += static_cast<unsigned long long>(milliseconds);
 }
 
 std::string ResourceString(int stringId) {

@@ -35,6 +35,14 @@ struct State {
     // Every clock reading takes the next queued reading; when none is queued, `clock`.
     platform::ClockReading clock{2026, 12, 7, 20, 56, 5};
     std::deque<platform::ClockReading> queuedReadings;
+    // How far the local clock stands from UTC, given with every zoned reading.
+    int utcOffsetMinutes = 0;
+
+    // The monotonic tick. Time passes on it only where the program waits: every pause,
+    // every send (sendMilliseconds) and every password dialog (passwordDialogMilliseconds).
+    unsigned long long tickMilliseconds = 0;
+    unsigned long long sendMilliseconds = 0;
+    unsigned long long passwordDialogMilliseconds = 0;
 
     // How many of the coming file replacements fail before they work again.
     int replaceFailures = 0;
