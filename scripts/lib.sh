@@ -67,7 +67,7 @@ build_preset() {
 # finishes.
 start_wine() {
     if [ -z "${DISPLAY:-}" ]; then
-        echo "start_wine needs a display: run it inside in_private_network" >&2
+        echo "start_wine needs a display: run it through with_wine, which gives it a private one" >&2
         return 1
     fi
     export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
