@@ -30,25 +30,28 @@ config="$ROOT/build/native/vantrel_config"
 # The old route list, shown by the Compatibility window.
 route_row "DEMO MUTUAL" "FSC" "IL" "DEMO AUTO" "http://127.0.0.1" "UNDEFINED" >"$demo/Route.dat"
 
-start_wine
-trap stop_wine EXIT
-
 # Wine's drive Z: is the Linux root, so the program folder is the demo folder itself.
 windows_demo="Z:${demo//\//\\}"
-register_handoff_recorder "$windows_demo"
-
-say "Starting: $windows_demo\\Vantrel.exe $windows_demo\\fsc-auto-quote.txt"
-export DEMO_RECEIVER="$ROOT/build/native/vantrel_receiver" DEMO_DIR="$demo" DEMO_EXE="$windows_demo\\Vantrel.exe" \
-    DEMO_EXPORT="$windows_demo\\fsc-auto-quote.txt"
-in_private_network bash -c '
+# Starts Vantrel as a rater would, with the receiver on 127.0.0.1:80 beside it.
+import_sample() {
+    register_handoff_recorder "$DEMO_WINDOWS_DIR"
+    say "Starting: $DEMO_EXE $DEMO_EXPORT"
     "$DEMO_RECEIVER" --db "$DEMO_DIR/receiver.sqlite" >"$DEMO_DIR/receiver.log" 2>&1 &
-    receiver=$!
+    local receiver=$!
     for _ in $(seq 50); do grep -q . "$DEMO_DIR/receiver.log" 2>/dev/null && break; sleep 0.1; done
-    timeout 120 '"$WINE"' "$DEMO_EXE" "$DEMO_EXPORT" </dev/null >/dev/null 2>&1 || echo "(Vantrel did not end in time and was stopped)"
+    timeout 120 "$WINE" "$DEMO_EXE" "$DEMO_EXPORT" </dev/null >/dev/null 2>&1 || echo "(Vantrel did not end in time and was stopped)"
     # The shell started the hand-off recorder before Vantrel ended; stopping Wine now would
     # stop it before it wrote its line. Give it up to 30 s.
     for _ in $(seq 300); do pgrep -f "handoff_recorder\.exe" >/dev/null || break; sleep 0.1; done
-    kill $receiver; wait $receiver || true'
+    kill $receiver || true
+    wait $receiver || true
+}
+export -f import_sample
+export DEMO_RECEIVER="$ROOT/build/native/vantrel_receiver" DEMO_DIR="$demo" DEMO_WINDOWS_DIR="$windows_demo" \
+    DEMO_EXE="$windows_demo\\Vantrel.exe" DEMO_EXPORT="$windows_demo\\fsc-auto-quote.txt"
+# In a network namespace of its own, on the caller's display, or on a private one when there
+# is none, with a throwaway prefix (with_wine).
+with_wine import_sample
 
 say "Run log: $demo/vantrel.log"
 sed 's/\r$//' "$demo/vantrel.log" | grep -v '^$' || true

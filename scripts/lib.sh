@@ -60,22 +60,19 @@ build_preset() {
     cmake --build --preset "$1" -j "$(nproc)"
 }
 
-# Starts a private X display (when there is none) and a fresh Wine prefix; stop_wine
-# ends both. Wine's background processes must not inherit the caller's output pipes, or
-# a caller waiting for end of output (ctest, a pipe) never finishes.
+# Starts a fresh Wine prefix on the display in DISPLAY; stop_wine ends its programs and
+# removes it. Run it inside in_private_network (with_wine does both), which gives the tests a
+# display of their own when the caller has none. Wine's background processes must not inherit
+# the caller's output pipes, or a caller waiting for end of output (ctest, a pipe) never
+# finishes.
 start_wine() {
+    if [ -z "${DISPLAY:-}" ]; then
+        echo "start_wine needs a display: run it through with_wine, which gives it a private one" >&2
+        return 1
+    fi
     export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     export WINEPREFIX="${WINEPREFIX_DIR:-$(mktemp -d /tmp/vantrel-wine.XXXXXX)}"
     OWN_PREFIX=1
-    if [ -z "${DISPLAY:-}" ]; then
-        local fdfile
-        fdfile=$(mktemp)
-        Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$fdfile" 2>/dev/null &
-        XVFB_PID=$!
-        for _ in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.1; done
-        export DISPLAY=":$(head -n1 "$fdfile")"
-        rm -f "$fdfile"
-    fi
     timeout 180 "$WINE" wineboot -i </dev/null >/dev/null 2>&1
     # A crash must fail a test, not wait for someone to close a dialog.
     timeout 60 "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
@@ -85,6 +82,14 @@ start_wine() {
     start_persistent_wineserver
 }
 
+# Each prefix has a server of its own, so another prefix on the machine (a user's ~/.wine, a
+# second test run) neither meets the tests' server nor is stopped by stop_wine. Debian's Wine
+# 8.0 keeps the server's socket in $TMPDIR/wine-XXXXXX/server-<device>-<inode of the prefix>/,
+# the folder's name written into the prefix's "wineserver" file (upstream Wine uses
+# /tmp/.wine-<uid>/ whatever TMPDIR says; Debian's does not). The prefix keeps the name only,
+# so where the prefix was made does not matter, but a Wine process started with another
+# TMPDIR misses the prefix's running server and starts a second one on the same prefix (tried:
+# both run): keep TMPDIR as it is between start_wine and stop_wine.
 # Starts the prefix's Wine server for good, and Wine's background programs (services.exe,
 # winedevice.exe, ...) with it, detached from the caller's output. The server a Wine program
 # starts by itself runs as "wineserver -p0": it ends as soon as its last program has, and the
@@ -102,22 +107,80 @@ start_persistent_wineserver() {
 
 # Runs a command in a network namespace of its own, with only a loopback device, so a test
 # server's ports 80 and 443 are its alone and nothing the program sends can leave the
-# machine. Wine opens sockets in its server process, so the Wine server is restarted inside
-# as well. The command also gets a mount namespace of its own, so a test may bind-mount
-# over a system file (the trusted certificates) without touching the machine.
+# machine. The command also gets a mount namespace of its own, so a test may bind-mount
+# over a system file (the trusted certificates) without touching the machine. When the
+# caller has no display, the command gets a private one (start_private_display). Wine opens
+# sockets in its server process, so a running server of the caller's prefix is restarted
+# inside; a prefix made inside (with_wine) has its server there from the start.
 in_private_network() {
-    "$WINESERVER" -k >/dev/null 2>&1 || true
-    "$WINESERVER" -w >/dev/null 2>&1 || true
-    unshare --net --mount bash -c '
-        set -e
-        ip link set lo up
-        "$0" -p </dev/null >/dev/null 2>&1 || true
-        timeout 60 "$1" cmd /c exit </dev/null >/dev/null 2>&1 || true
-        shift
-        status=0
-        "$@" || status=$?
-        "'"$WINESERVER"'" -k >/dev/null 2>&1 || true
-        exit $status' "$WINESERVER" "$WINE" "$@"
+    if [ -n "${WINEPREFIX:-}" ]; then
+        "$WINESERVER" -k >/dev/null 2>&1 || true
+        "$WINESERVER" -w >/dev/null 2>&1 || true
+    fi
+    # shellcheck disable=SC2016  # expanded by the inner shell
+    unshare --net --mount bash -c 'source "$0" && inside_private_network "$@"' "$ROOT/scripts/lib.sh" "$@"
+}
+
+# The part of in_private_network that runs inside the new namespaces.
+inside_private_network() {
+    ip link set lo up || return 1
+    local status=0
+    if [ -z "${DISPLAY:-}" ]; then
+        trap stop_private_display EXIT
+        start_private_display || return 1
+    fi
+    if [ -n "${WINEPREFIX:-}" ]; then
+        "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
+        timeout 60 "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+    fi
+    "$@" || status=$?
+    [ -z "${WINEPREFIX:-}" ] || "$WINESERVER" -k >/dev/null 2>&1 || true
+    return $status
+}
+
+# Starts Xvfb on a display that no other program can take, and sets DISPLAY; only inside
+# in_private_network's mount namespace. An X client first tries the display's abstract
+# socket, which belongs to the network namespace (so clients in a namespace made inside this
+# one miss it), and then the socket file /tmp/.X11-unix/X<n>. On the machine's own folder any
+# X server started in a network namespace of its own sees every number free (Xvfb writes no
+# lock file with -displayfd) and replaces that file, leading the clients to its display
+# (tools/rival_display shows it). So the file goes to a tmpfs over /tmp/.X11-unix that only
+# this mount namespace and those made inside it see.
+start_private_display() {
+    [ -d /tmp/.X11-unix ] || install -d -m 1777 /tmp/.X11-unix || return 1
+    mount -t tmpfs -o mode=1777,size=1m vantrel-x11 /tmp/.X11-unix || return 1
+    local number
+    number=$(mktemp) || return 1
+    Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$number" 2>/dev/null &
+    XVFB_PID=$!
+    for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
+    if [ ! -s "$number" ]; then
+        echo "Xvfb did not start" >&2
+        rm -f "$number"
+        return 1
+    fi
+    export DISPLAY=":$(head -n1 "$number")"
+    rm -f "$number"
+}
+
+stop_private_display() {
+    [ -z "${XVFB_PID:-}" ] && return
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+}
+
+# with_wine COMMAND...: runs COMMAND in a network namespace of its own (in_private_network,
+# so on a private display when the caller has none) with a fresh Wine prefix whose server runs
+# in there, and ends them after. COMMAND may be a function of the caller's (export -f); it runs
+# under "set -euo pipefail", as the scripts do, and can use this file's functions. A prefix
+# the caller names in WINEPREFIX is left alone.
+with_wine() {
+    (
+        unset WINEPREFIX
+        # shellcheck disable=SC2016  # expanded by the inner shell
+        in_private_network bash -c 'set -euo pipefail; source "$0"; trap stop_wine EXIT; start_wine; "$@"' \
+            "$ROOT/scripts/lib.sh" "$@"
+    )
 }
 
 # Registers tools/handoff_recorder as what the prefix opens web addresses and .hta files
@@ -132,6 +195,5 @@ register_handoff_recorder() {
 
 stop_wine() {
     [ -n "${WINEPREFIX:-}" ] && "$WINESERVER" -k >/dev/null 2>&1 || true
-    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
     if [ -n "${OWN_PREFIX:-}" ] && [ -z "${WINEPREFIX_DIR:-}" ]; then rm -rf "$WINEPREFIX"; fi
 }

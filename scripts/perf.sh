@@ -11,12 +11,14 @@ ensure_packages curl
 bash scripts/bench.sh
 build_preset windows
 
+# The imports run in a network namespace of their own, on a private display (with_wine).
+measure_imports() {
+    mkdir -p "$WINEPREFIX/drive_c/tools"
+    cp build/windows/handoff_recorder.exe "$WINEPREFIX/drive_c/tools/"
+    register_handoff_recorder 'C:\tools'
+    say "Imports under Wine"
+    /usr/bin/python3 tools/perf/measure_import.py
+}
+export -f measure_imports
 unset DISPLAY
-start_wine
-trap stop_wine EXIT
-mkdir -p "$WINEPREFIX/drive_c/tools"
-cp build/windows/handoff_recorder.exe "$WINEPREFIX/drive_c/tools/"
-register_handoff_recorder 'C:\tools'
-
-say "Imports under Wine"
-in_private_network /usr/bin/python3 tools/perf/measure_import.py
+with_wine measure_imports

@@ -19,69 +19,66 @@ started=$(date +%s)
 ensure_packages
 build_preset windows
 
-# Always a private display and a throwaway prefix.
-unset DISPLAY
-start_wine
 work=$(mktemp -d /tmp/vantrel-shots.XXXXXX)
-trap 'stop_wine; rm -rf "$work"' EXIT
+trap 'rm -rf "$work"' EXIT
 
 # Wine's own fonts (Debian's fonts-wine: MS Sans Serif, Tahoma, and Marlett for the caption
-# buttons) give the windows the layout and look they have on Windows. They go into this
-# throwaway prefix only, so the Wine the tests run under stays as it is. Kept in build/ after
-# the first download.
-add_wine_fonts() {
-    local fonts="$ROOT/build/wine-fonts"
-    if [ -e /usr/share/wine/fonts/marlett.ttf ]; then
-        return  # installed for the whole machine: Wine finds them itself
+# buttons) give the windows the layout and look they have on Windows. They go into the
+# throwaway prefix only, so the Wine the tests run under stays as it is. Fetched once into
+# build/, before the pictures are taken in a network namespace that reaches nothing.
+fonts="$ROOT/build/wine-fonts"
+fetch_wine_fonts() {
+    if [ -e /usr/share/wine/fonts/marlett.ttf ] || [ -e "$fonts/marlett.ttf" ]; then
+        return  # installed for the whole machine (Wine finds them itself), or fetched before
     fi
-    if [ ! -e "$fonts/marlett.ttf" ]; then
-        local download="$work/fonts-wine"
-        mkdir -p "$download" && chmod 755 "$download"
-        local sudo=""
-        [ "$(id -u)" -eq 0 ] || sudo="sudo"
-        (cd "$download" && timeout 300 apt-get download -qq fonts-wine >/dev/null 2>&1) ||
-            { timeout 300 $sudo apt-get update -qq && (cd "$download" && timeout 300 apt-get download -qq fonts-wine >/dev/null 2>&1); } ||
-            true
-        local package
-        package=$(find "$download" -name 'fonts-wine_*.deb' | head -n1)
-        if [ -z "$package" ]; then
-            echo "(fonts-wine could not be fetched: the pictures use Wine's fall-back fonts)"
-            return
-        fi
-        dpkg-deb -x "$package" "$download/x"
-        mkdir -p "$fonts"
-        cp "$download"/x/usr/share/wine/fonts/* "$fonts/"
+    local download="$work/fonts-wine"
+    mkdir -p "$download" && chmod 755 "$download"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    (cd "$download" && timeout 300 apt-get download -qq fonts-wine >/dev/null 2>&1) ||
+        { timeout 300 $sudo apt-get update -qq && (cd "$download" && timeout 300 apt-get download -qq fonts-wine >/dev/null 2>&1); } ||
+        true
+    local package
+    package=$(find "$download" -name 'fonts-wine_*.deb' | head -n1)
+    if [ -z "$package" ]; then
+        echo "(fonts-wine could not be fetched: the pictures use Wine's fall-back fonts)"
+        return
     fi
-    cp "$fonts"/* "$WINEPREFIX/drive_c/windows/Fonts/"
+    dpkg-deb -x "$package" "$download/x"
+    mkdir -p "$fonts"
+    cp "$download"/x/usr/share/wine/fonts/* "$fonts/"
 }
-add_wine_fonts
+fetch_wine_fonts
 
-# The program folder C:\Vantrel, as an agent would have it.
-program="$WINEPREFIX/drive_c/Vantrel"
-shots="$WINEPREFIX/drive_c/shots"
-mkdir -p "$program" "$shots" docs
-cp build/windows/Vantrel.exe "$program/"
-cp build/windows/ui_driver.exe "$shots/"
-cp examples/fsc-auto-quote.txt "$program/"
-# Settings for the FSC rater: ten values (producer code, server address, post file, launch
-# file, company, QQ path, program folder, ITC flag, rater, product), each followed by ";" CR LF.
-printf '%s;\r\n' "" "" "krn/import.asp" "krn/start.asp" "Demo Insurance Agency" 'C:\QQ' 'C:\Vantrel' "N" \
-    "FSC" "PERSONAL AUTO" >"$program/Vantrel.dat"
-# Route rows: company 20, rater 5, state 5, product 60, server 100, browser path 50, then ";".
-route_row() { printf '%-20s%-5s%-5s%-60s%-100s%-50s;\r\n' "$@"; }
-# The product's route (value 93 of the site routing file) goes to the local receiver.
-{
-    printf 'LIVE;\r\n'
-    for _ in $(seq 2 92); do printf ';\r\n'; done
-    route_row "DEMO MUTUAL" "FSC" "IL" "PERSONAL AUTO" "http://127.0.0.1" "UNDEFINED"
-} >"$program/PRoute.dat"
-# The old route list that the Compatibility window shows.
-{
-    route_row "DEMO MUTUAL" "FSC" "IL" "PERSONAL AUTO" "http://127.0.0.1" "UNDEFINED"
-    route_row "DEMO MUTUAL" "ITC" "WI" "HOMEOWNERS" "http://127.0.0.1" "UNDEFINED"
-    route_row "DEMO CASUALTY" "QQ" "IN" "DWELLING FIRE" "http://127.0.0.1" "UNDEFINED"
-    route_row "DEMO CASUALTY" "AAR" "OH" "COMMERCIAL AUTO" "http://127.0.0.1" "UNDEFINED"
-} >"$program/Route.dat"
+# The program folder C:\Vantrel in the prefix, as an agent would have it, and C:\shots with the
+# UI driver; the fetched fonts go into the prefix's Fonts folder.
+prepare_prefix() {
+    export program="$WINEPREFIX/drive_c/Vantrel" shots="$WINEPREFIX/drive_c/shots"
+    if [ ! -e /usr/share/wine/fonts/marlett.ttf ] && [ -e "$fonts/marlett.ttf" ]; then
+        cp "$fonts"/* "$WINEPREFIX/drive_c/windows/Fonts/"
+    fi
+    mkdir -p "$program" "$shots" docs
+    cp build/windows/Vantrel.exe "$program/"
+    cp build/windows/ui_driver.exe "$shots/"
+    cp examples/fsc-auto-quote.txt "$program/"
+    # Settings for the FSC rater: ten values (producer code, server address, post file, launch
+    # file, company, QQ path, program folder, ITC flag, rater, product), each followed by ";" CR LF.
+    printf '%s;\r\n' "" "" "krn/import.asp" "krn/start.asp" "Demo Insurance Agency" 'C:\QQ' 'C:\Vantrel' "N" \
+        "FSC" "PERSONAL AUTO" >"$program/Vantrel.dat"
+    # The product's route (value 93 of the site routing file) goes to the local receiver.
+    {
+        printf 'LIVE;\r\n'
+        for _ in $(seq 2 92); do printf ';\r\n'; done
+        route_row "DEMO MUTUAL" "FSC" "IL" "PERSONAL AUTO" "http://127.0.0.1" "UNDEFINED"
+    } >"$program/PRoute.dat"
+    # The old route list that the Compatibility window shows.
+    {
+        route_row "DEMO MUTUAL" "FSC" "IL" "PERSONAL AUTO" "http://127.0.0.1" "UNDEFINED"
+        route_row "DEMO MUTUAL" "ITC" "WI" "HOMEOWNERS" "http://127.0.0.1" "UNDEFINED"
+        route_row "DEMO CASUALTY" "QQ" "IN" "DWELLING FIRE" "http://127.0.0.1" "UNDEFINED"
+        route_row "DEMO CASUALTY" "AAR" "OH" "COMMERCIAL AUTO" "http://127.0.0.1" "UNDEFINED"
+    } >"$program/Route.dat"
+}
 
 # Prints the place of a window as WIDTHxHEIGHT+X+Y on the screen: the topmost shown window
 # with caption $1 in Wine's virtual desktop "shot" (Wine gives each window an X window named
@@ -193,8 +190,7 @@ shoot() {
     return $status
 }
 tab=$'\t'
-export -f shoot take_shot
-export WINE ROOT work shots tab shot_suffix
+export ROOT work fonts tab
 
 # Fails when a visible control of a dumped window reaches past the window's client area: at a
 # larger display scale that is where a layout would clip.
@@ -282,12 +278,20 @@ grep -q '^EXIT' "$shots/status.records" || { echo "!! the import run did not end
 
 }
 
-set_dpi 96
-shot_suffix=""
-shoot_every_window
-set_dpi 144
-shot_suffix="-144dpi"
-shoot_every_window
+# Every picture, at 96 and at 144 DPI, in a network namespace of its own on a private display
+# with a throwaway prefix (with_wine in lib.sh).
+take_pictures() {
+    prepare_prefix
+    set_dpi 96
+    export shot_suffix=""
+    shoot_every_window
+    set_dpi 144
+    shot_suffix="-144dpi"
+    shoot_every_window
+}
+export -f take_pictures prepare_prefix set_dpi shoot_every_window shoot take_shot
+unset DISPLAY
+with_wine take_pictures
 
 say "Pictures"
 for picture in main-window setup-window compatibility-window about-box status-window; do

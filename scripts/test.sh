@@ -30,15 +30,17 @@ run_ctest native
 build_preset asan; say "Unit tests, native, under AddressSanitizer and UndefinedBehaviorSanitizer"; run_ctest asan
 bash "$ROOT/scripts/fuzz.sh" 30   # each libFuzzer target for 30 s
 
-# Tests never use the caller's display: they get a private one.
+# The Wine unit tests and the end-to-end tests run in a network namespace of their own, on a
+# private display that no other program's X server can take, with a throwaway prefix whose
+# server runs in there too (with_wine in lib.sh). They never use the caller's display.
+wine_tests() {
+    say "Unit tests, under Wine"
+    run_ctest windows
+    say "End-to-end tests, Vantrel.exe under Wine"
+    VANTREL_BUILD="$ROOT/build/windows" /usr/bin/python3 -m pytest -q -p no:cacheprovider tests/e2e
+}
+export -f wine_tests run_ctest
 unset DISPLAY
-start_wine
-trap stop_wine EXIT
-
-say "Unit tests, under Wine"
-run_ctest windows
-
-say "End-to-end tests, Vantrel.exe under Wine"
-VANTREL_BUILD="$ROOT/build/windows" in_private_network /usr/bin/python3 -m pytest -q -p no:cacheprovider tests/e2e
+with_wine wine_tests
 
 say "All tests passed in $(( $(date +%s) - started )) s"
