@@ -8,7 +8,7 @@ import pytest
 
 from harness import BUILD
 
-SHIPPED = ["Vantrel.exe"]
+SHIPPED = ["Vantrel.exe", "vantrel_config.exe"]
 
 # DllCharacteristics bits of the optional header.
 MITIGATIONS = {
