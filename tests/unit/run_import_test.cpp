@@ -264,6 +264,7 @@ platform::PostResult Answer(int status, const std::string& reason, const std::st
 
 TEST_F(RunImportTest, AServerMovedToTlsGetsTheSameRequestOverTlsAndIsStillNamedAsRouted) {
     for (int status : {301, 302, 303, 307, 308}) {
+        std::filesystem::remove("TlsHosts.dat");  // a permanent move is remembered
         fake::Platform().posts.clear();
         fake::Platform().shellRequests.clear();
         fake::Platform().postAnswers = {Answer(status, "Moved", "https://127.0.0.1/krn/import.asp")};
@@ -295,6 +296,7 @@ TEST_F(RunImportTest, WhatTheMovedRequestMeetsIsJudgedWithoutASecondMove) {
                                        "(to https://127.0.0.1/krn/import.asp).\nThe quote was not imported."});
 
     fake::Platform().messages.clear();
+    std::filesystem::remove("TlsHosts.dat");  // the server's answer over TLS taught that it takes TLS
     fake::Platform().postAnswers = {Answer(301, "Moved Permanently", "https://127.0.0.1/krn/import.asp"),
                                     {platform::PostResult::Outcome::kInternetError, "Bad certificate", 0, "", ""}};
     EXPECT_EQ(Import("QQ"), Result::kInternetError);
@@ -302,6 +304,34 @@ TEST_F(RunImportTest, WhatTheMovedRequestMeetsIsJudgedWithoutASecondMove) {
               (std::vector<std::string>{"An HTTP Exception has occured. Click OK to see the error message",
                                         "Bad certificate", "Server: 127.0.0.1"}));
     EXPECT_TRUE(fake::Platform().shellRequests.empty());
+}
+
+TEST_F(RunImportTest, AServerKnownToTakeTlsGetsThePostOnlyOverTlsAndIsStillNamedAsRouted) {
+    WriteBytes("TlsHosts.dat", "127.0.0.1 always;\r\n");
+    EXPECT_EQ(Import("QQ"), Result::kTaken);
+    EXPECT_TRUE(ThePost().secure);
+    EXPECT_EQ(ThePost().host, "127.0.0.1");
+    EXPECT_TRUE(fake::Platform().messages.empty());
+    EXPECT_EQ(ProgressTexts(),
+              (std::vector<std::string>{"Writing Export Log...", "Connecting to 127.0.0.1", "Sending Data to 127.0.0.1",
+                                        "Import Complete! Opening Web Site 127.0.0.1"}));
+    const std::string log = ReadBytes("export.log");
+    EXPECT_NE(log.find("\r\nServer = 127.0.0.1 KRN Browser Path = KRN\r\n"), std::string::npos);
+    EXPECT_NE(log.find("\r\nKRN Startup link = http://127.0.0.1/krn/start.asp?externalQuoteImportID="),
+              std::string::npos);
+    ASSERT_EQ(fake::Platform().shellRequests.size(), 1u);
+    EXPECT_EQ(fake::Platform().shellRequests[0].file,
+              "http://127.0.0.1/krn/start.asp?externalQuoteImportID=202612720565");
+
+    // Over TLS it fails as any post over TLS does, and is not sent again in clear.
+    fake::Platform().posts.clear();
+    fake::Platform().postResult = {platform::PostResult::Outcome::kInternetError, "Bad certificate", 0, "", ""};
+    EXPECT_EQ(Import("QQ"), Result::kInternetError);
+    EXPECT_TRUE(ThePost().secure);
+    EXPECT_EQ(fake::Platform().messages,
+              (std::vector<std::string>{"An HTTP Exception has occured. Click OK to see the error message",
+                                        "Bad certificate", "Server: 127.0.0.1"}));
+    EXPECT_EQ(ReadBytes("TlsHosts.dat"), "127.0.0.1 always;\r\n");
 }
 
 TEST_F(RunImportTest, RedirectsElsewhereAreNotFollowedAndPagesOfTheSameServerAreNotFetched) {

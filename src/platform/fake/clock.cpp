@@ -12,4 +12,8 @@ ClockReading LocalTime() {
     return reading;
 }
 
+ClockReading UtcTime() {
+    return fake::Platform().utcClock;
+}
+
 }  // namespace platform

@@ -35,6 +35,8 @@ struct State {
     // Every clock reading takes the next queued reading; when none is queued, `clock`.
     platform::ClockReading clock{2026, 12, 7, 20, 56, 5};
     std::deque<platform::ClockReading> queuedReadings;
+    // The UTC clock, apart from the local one so that its readings leave the queue alone.
+    platform::ClockReading utcClock{2026, 12, 8, 2, 56, 5};
 
     // How many of the coming file replacements fail before they work again.
     int replaceFailures = 0;
