@@ -69,7 +69,7 @@ bool IsPermanentMove(int statusCode) {
 bool StrictTransportMaxAge(const std::string& headerValue, UtcSeconds& maxAge) {
     DirectiveScanner scanner(headerValue);
     std::set<std::string> seen;
-    bool found = false;
+    UtcSeconds seconds = 0;
     for (;;) {
         scanner.SkipSpace();
         if (scanner.AtEnd()) break;
@@ -88,11 +88,12 @@ bool StrictTransportMaxAge(const std::string& headerValue, UtcSeconds& maxAge) {
         name = text::ToUpper(name);
         if (!seen.insert(name).second) return false;
         if (name == "MAX-AGE") {
-            if (!hasValue || !DeltaSeconds(value, maxAge)) return false;
-            found = true;
+            if (!hasValue || !DeltaSeconds(value, seconds)) return false;
         }
     }
-    return found;
+    if (seen.count("MAX-AGE") == 0) return false;
+    maxAge = seconds;
+    return true;
 }
 
 bool LearnFromTlsAnswer(KnownTlsHosts& hosts, const std::string& host, const platform::PostResult& answer,

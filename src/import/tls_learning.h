@@ -16,8 +16,8 @@ constexpr UtcSeconds kPermanentMoveSeconds = 365LL * 24 * 60 * 60;
 // The max-age of a Strict-Transport-Security header value, by the header's grammar:
 // directives separated by ";", each a token name, optionally "=" and a token or quoted
 // string, with spaces and tabs around; names ignoring case, none twice; max-age present,
-// its value digits (quoted or not), capped at kLatestUtcSeconds. False for a value that
-// breaks any of that: such a header is ignored.
+// its value digits (quoted or not), capped at kLatestUtcSeconds. False, with `maxAge`
+// unchanged, for a value that breaks any of that: such a header is ignored.
 bool StrictTransportMaxAge(const std::string& headerValue, UtcSeconds& maxAge);
 
 // Learns from `answer`, the answer to the post sent over TLS to `host` at `now`. Its

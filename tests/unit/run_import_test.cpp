@@ -67,6 +67,17 @@ protected:
         return texts;
     }
 
+    // "export.log" names `host` and `browserPath`, and its startup link on `site` is what the
+    // one hand-off opened.
+    void ExpectLoggedAndHandedOver(const std::string& host, const std::string& browserPath, const std::string& site) {
+        const std::string link = site + "/krn/start.asp?externalQuoteImportID=202612720565";
+        const std::string log = ReadBytes("export.log");
+        EXPECT_NE(log.find("\r\nServer = " + host + " KRN Browser Path = " + browserPath + "\r\n"), std::string::npos);
+        EXPECT_NE(log.find("\r\nKRN Startup link = " + link + "\r\n"), std::string::npos);
+        ASSERT_EQ(fake::Platform().shellRequests.size(), 1u);
+        EXPECT_EQ(fake::Platform().shellRequests[0].file, link);
+    }
+
     std::unique_ptr<StatusDialog> dialog_;
     ImportOutcome outcome_;
 };
@@ -208,13 +219,7 @@ TEST_F(RunImportTest, AnHttpsServerIsPostedOverTlsAndNamedWithoutTheScheme) {
     EXPECT_EQ(ThePost().host, "secure.test");
     EXPECT_TRUE(ThePost().secure);
     EXPECT_EQ(ProgressTexts().back(), "Import Complete! Opening Web Site secure.test");
-    const std::string log = ReadBytes("export.log");
-    EXPECT_NE(log.find("\r\nServer = secure.test KRN Browser Path = UNDEFINED\r\n"), std::string::npos);
-    EXPECT_NE(log.find("\r\nKRN Startup link = https://secure.test/krn/start.asp?externalQuoteImportID="),
-              std::string::npos);
-    ASSERT_EQ(fake::Platform().shellRequests.size(), 1u);
-    EXPECT_EQ(fake::Platform().shellRequests[0].file,
-              "https://secure.test/krn/start.asp?externalQuoteImportID=202612720565");
+    ExpectLoggedAndHandedOver("secure.test", "UNDEFINED", "https://secure.test");
 
     // Only the exact lower-case prefix means TLS; anything else goes out as it always did.
     fake::Platform().posts.clear();
@@ -315,13 +320,7 @@ TEST_F(RunImportTest, AServerKnownToTakeTlsGetsThePostOnlyOverTlsAndIsStillNamed
     EXPECT_EQ(ProgressTexts(),
               (std::vector<std::string>{"Writing Export Log...", "Connecting to 127.0.0.1", "Sending Data to 127.0.0.1",
                                         "Import Complete! Opening Web Site 127.0.0.1"}));
-    const std::string log = ReadBytes("export.log");
-    EXPECT_NE(log.find("\r\nServer = 127.0.0.1 KRN Browser Path = KRN\r\n"), std::string::npos);
-    EXPECT_NE(log.find("\r\nKRN Startup link = http://127.0.0.1/krn/start.asp?externalQuoteImportID="),
-              std::string::npos);
-    ASSERT_EQ(fake::Platform().shellRequests.size(), 1u);
-    EXPECT_EQ(fake::Platform().shellRequests[0].file,
-              "http://127.0.0.1/krn/start.asp?externalQuoteImportID=202612720565");
+    ExpectLoggedAndHandedOver("127.0.0.1", "KRN", "http://127.0.0.1");
 
     // Over TLS it fails as any post over TLS does, and is not sent again in clear.
     fake::Platform().posts.clear();

@@ -56,5 +56,6 @@ TEST(TlsLearningTest, AStrictTransportSecurityHeaderIsReadByItsGrammar) {
                                   "max-age=\"\\"}) {
         UtcSeconds maxAge = 42;
         EXPECT_FALSE(StrictTransportMaxAge(malformed, maxAge)) << malformed;
+        EXPECT_EQ(maxAge, 42) << malformed;
     }
 }
