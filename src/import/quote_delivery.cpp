@@ -1,5 +1,9 @@
 #include "import/quote_delivery.h"
 
+#include "config/tls_hosts.h"
+#include "import/tls_learning.h"
+#include "platform/clock.h"
+
 namespace {
 
 bool Answered(const platform::PostResult& sent) {
@@ -18,21 +22,43 @@ platform::PostResult SendGivingPasswords(const platform::FormPost& post, ImportP
     return sent;
 }
 
+// Sends `post` as its route asks, or, `asMovedToTls`, over TLS to the same host as a post
+// that moved there, and judges the answer.
+void Send(const platform::FormPost& post, bool asMovedToTls, ImportProgress& progress, Delivery& delivery) {
+    platform::FormPost sent = post;
+    sent.secure = post.secure || asMovedToTls;
+    delivery.sent = SendGivingPasswords(sent, progress);
+    if (Answered(delivery.sent)) {
+        delivery.verdict = JudgeAnswer(delivery.Answer(), {post.host, post.objectName, sent.secure}, asMovedToTls);
+    }
+}
+
 }  // namespace
 
 Delivery DeliverQuote(const platform::FormPost& post, ImportProgress& progress) {
-    Delivery delivery{SendGivingPasswords(post, progress)};
-    delivery.route = post.secure ? PostRoute::kTls : PostRoute::kPlain;
-    if (!Answered(delivery.sent)) return delivery;
-    delivery.verdict = JudgeAnswer(delivery.Answer(), {post.host, post.objectName, post.secure}, false);
-    if (delivery.verdict != AnswerVerdict::kMoveToTls) return delivery;
-
-    platform::FormPost overTls = post;
-    overTls.secure = true;
-    delivery.route = PostRoute::kMovedToTls;
-    delivery.sent = SendGivingPasswords(overTls, progress);
-    if (Answered(delivery.sent)) {
-        delivery.verdict = JudgeAnswer(delivery.Answer(), {post.host, post.objectName, true}, true);
+    KnownTlsHosts knownHosts = ReadTlsHosts(kTlsHostsFile);
+    const UtcSeconds now = SecondsOf(platform::UtcTime());
+    Delivery delivery;
+    int moveStatus = 0;
+    if (!post.secure && knownHosts.IsKnown(post.host, now)) {
+        // Known to take TLS: as if it had just moved there, and never in clear, whatever
+        // becomes of the post over TLS.
+        delivery.route = PostRoute::kKnownTls;
+        Send(post, true, progress, delivery);
+    } else {
+        delivery.route = post.secure ? PostRoute::kTls : PostRoute::kPlain;
+        Send(post, false, progress, delivery);
+        if (delivery.verdict == AnswerVerdict::kMoveToTls) {
+            moveStatus = delivery.sent.statusCode;
+            delivery.route = PostRoute::kMovedToTls;
+            Send(post, true, progress, delivery);
+        }
+    }
+    if (delivery.route != PostRoute::kPlain &&
+        LearnFromTlsAnswer(knownHosts, post.host, delivery.sent, moveStatus, now)) {
+        // What the servers teach is learned again from them: a file that cannot be written
+        // leaves the agent's import as it is, without a word.
+        WriteTlsHosts(kTlsHostsFile, knownHosts, now);
     }
     return delivery;
 }

@@ -1,4 +1,5 @@
-// The local wall clock.
+// The wall clock: local time for what the agent reads, UTC for what must not move with the
+// time zone or daylight saving.
 #pragma once
 
 #include "support/clock_reading.h"
@@ -17,5 +18,8 @@ unsigned long long TickMilliseconds();
 
 // One reading of the local date and time.
 ClockReading LocalTime();
+
+// One reading of the date and time in UTC.
+ClockReading UtcTime();
 
 }  // namespace platform

@@ -33,6 +33,10 @@ struct PostResult {
     int statusCode = 0;            // the status of this answer; redirects are not followed
     std::string statusText;        // the reason the server gave with it, possibly empty
     std::string location;          // the Location header, empty when there was none
+    // The first Strict-Transport-Security header, empty when there was none; reported over
+    // plain HTTP too, where it counts for nothing. (An initializer of its own, so the many
+    // results written without it stay complete.)
+    std::string strictTransportSecurity{};
 };
 
 // Connect, send and receive each give up after this long, so a server that accepts and

@@ -1,4 +1,4 @@
-// One reading of the local wall clock, as the platform's clock gives it.
+// One reading of the wall clock, local or UTC, as the platform's clock gives it.
 #pragma once
 
 struct ClockReading {

@@ -58,16 +58,20 @@ void ReportFailedClose(const std::string& path) {
     Report("File failed close: " + path);
 }
 
+// Whether a failed close is told to the failure reporter or only handed back.
+enum class CloseFailure { kHandBack, kReport };
+
 // Writes `bytes` as the whole of `path` through a file opened by the given policy. A failed
-// close counts as a failed write and is reported under the name of the file being saved.
+// close counts as a failed write; when it is to be reported, it is under the name of the
+// file being saved.
 bool WriteWholeFile(const std::string& path, RetryPolicy retryPolicy, const std::string& bytes,
-                    const std::string& savedPath) {
+                    const std::string& savedPath, CloseFailure onFailedClose = CloseFailure::kReport) {
     OpenedFile file = OpenFile(path, OpenMode::kReadOverwrite, retryPolicy, OpenFailure::kHandBack);
     if (!file) return false;
     bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
     written = std::fflush(file.get()) == 0 && written;
     if (!file.Close()) {
-        ReportFailedClose(savedPath);
+        if (onFailedClose == CloseFailure::kReport) ReportFailedClose(savedPath);
         written = false;
     }
     return written;
@@ -186,4 +190,33 @@ std::string LinesFileBytes(const std::string values[], char separator, std::size
 std::size_t WriteLines(const std::string values[], const std::string& path, char separator, std::size_t count) {
     const std::string content = JoinedLines(values, separator, count);
     return ReplaceOrOverwrite(path, WithCrLf(content)) ? content.size() : 0;
+}
+
+bool ReadWholeFileOnce(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    // A failed close of a file only read loses nothing: the destructor closes it.
+    OpenedFile file = OpenFile(path, OpenMode::kReadOnly, RetryPolicy::kSingle, OpenFailure::kHandBack);
+    if (!file) return false;
+    char buffer[4096];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, got);
+    if (std::ferror(file.get())) {
+        bytes.clear();
+        return false;
+    }
+    return true;
+}
+
+bool ReplaceFileOnce(const std::string& path, const std::string& bytes) {
+    const std::string temporary = path + ".tmp";
+    if (WriteWholeFile(temporary, RetryPolicy::kSingle, bytes, path, CloseFailure::kHandBack) &&
+        platform::ReplaceFileWith(temporary, path)) {
+        return true;
+    }
+    std::remove(temporary.c_str());
+    return false;
+}
+
+bool RemoveFile(const std::string& path) {
+    return std::remove(path.c_str()) == 0;
 }

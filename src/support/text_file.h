@@ -95,3 +95,16 @@ std::string LinesFileBytes(const std::string values[], char separator, std::size
 // number of characters written (before CR LF translation), or 0 when nothing was written
 // and the old file was kept.
 std::size_t WriteLines(const std::string values[], const std::string& path, char separator, std::size_t count);
+
+// For files that are the program's memory rather than its settings, which it can do
+// without: one try each, no pause, nothing reported; the caller decides what a failure
+// means.
+//
+// Reads the whole file's bytes. False, with `bytes` empty, when it cannot be opened or read.
+bool ReadWholeFileOnce(const std::string& path, std::string& bytes);
+// Writes `bytes` to a temporary file beside `path` that then replaces it. A file another
+// program holds open is left as it is, not written in place. False when the old file (or
+// none) was kept.
+bool ReplaceFileOnce(const std::string& path, const std::string& bytes);
+// Deletes the file; false when it could not be deleted or was not there.
+bool RemoveFile(const std::string& path);

@@ -59,6 +59,8 @@ error_log {folder}/error.log;
 events {{ worker_connections 64; }}
 http {{
     access_log {folder}/access.log;
+    log_format by_port '$server_port $remote_addr [$time_local] "$request" $status $request_length';
+    access_log {folder}/by-port.log by_port;
     client_body_buffer_size 1m;
     {temp}
     {self.servers}
@@ -70,11 +72,22 @@ http {{
             wait_for_port(port, self.process)
         return self
 
-    def access_log(self):
-        """One line per request nginx answered: "<method> <path> <status>"."""
-        log = self.folder.path / "access.log"
-        lines = log.read_text().splitlines() if log.exists() else []
+    def access_log(self, port=None):
+        """One line per request nginx answered: "<method> <path> <status>"; with `port`,
+        only of the requests that came to that port."""
+        if port is None:
+            log = self.folder.path / "access.log"
+            lines = log.read_text().splitlines() if log.exists() else []
+        else:
+            lines = self.port_log(port)
         return [" ".join(line.split('"')[1].split()[:2] + line.split('"')[2].split()[:1]) for line in lines]
+
+    def port_log(self, port):
+        """The raw access log lines of the requests that came to `port`: port, client, time,
+        request line, status, length of the whole request."""
+        log = self.folder.path / "by-port.log"
+        lines = log.read_text().splitlines() if log.exists() else []
+        return [line for line in lines if line.split()[0] == str(port)]
 
     def __exit__(self, *exc):
         self.process.send_signal(signal.SIGQUIT)  # finishes what it serves, then ends
@@ -84,6 +97,7 @@ http {{
             self.process.kill()
             self.process.wait(timeout=10)
         self.log = self.access_log()
+        self.logs = {port: self.access_log(port) for port in self.ports}
         self.folder.remove()
 
 

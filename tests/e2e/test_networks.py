@@ -17,15 +17,18 @@ NOT_IMPORTED = "\nThe quote was not imported."
 INTERNET_SETTINGS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
 
 
-def moved_to_tls(status, certificate, key, upstream_port):
+def moved_to_tls(status, certificate, key, upstream_port, strict_transport_security=()):
     """A customer's server that answers every plain request with `status` to the same address
-    over TLS, and passes what comes over TLS on to a server on `upstream_port`."""
+    over TLS, and passes what comes over TLS on to a server on `upstream_port`, adding the
+    Strict-Transport-Security headers given, in their order, to every answer over TLS."""
+    sts = " ".join(f'add_header Strict-Transport-Security "{value}" always;' for value in strict_transport_security)
     return f"""
 server {{ listen 127.0.0.1:80; return {status} https://$host$request_uri; }}
 server {{
     listen 127.0.0.1:443 ssl;
     ssl_certificate {certificate};
     ssl_certificate_key {key};
+    {sts}
     location / {{ proxy_pass http://127.0.0.1:{upstream_port}; }}
 }}"""
 

@@ -39,17 +39,24 @@ def expected_fields(sample):
     return fields
 
 
+def assert_samples_stored(database):
+    """Checks that every import the receiver's database holds is the sample's, decoded field
+    by field; returns their import identifiers, oldest first."""
+    database = sqlite3.connect(database)
+    rows = database.execute("SELECT id, external_quote_import_id, rater, malformed FROM imports ORDER BY id").fetchall()
+    for number, _, rater, malformed in rows:
+        assert (rater, malformed) == ("FSC", 0)
+        stored = database.execute("SELECT record_number, occurrence, field_number, value FROM record_fields "
+                                  "WHERE import_id = ? ORDER BY position", (number,)).fetchall()
+        as_text = [(n, o, f, v.decode("latin-1") if isinstance(v, bytes) else v) for n, o, f, v in stored]
+        assert as_text == expected_fields(SAMPLE)
+    return [import_id for _, import_id, _, _ in rows]
+
+
 def assert_sample_stored(database):
     """Checks that the receiver's database holds one import, the sample's, decoded field by
     field; returns its import identifier."""
-    database = sqlite3.connect(database)
-    (number, import_id, rater, malformed), = database.execute(
-        "SELECT id, external_quote_import_id, rater, malformed FROM imports").fetchall()
-    assert (rater, malformed) == ("FSC", 0)
-    stored = database.execute("SELECT record_number, occurrence, field_number, value FROM record_fields "
-                              "WHERE import_id = ? ORDER BY position", (number,)).fetchall()
-    as_text = [(n, o, f, v.decode("latin-1") if isinstance(v, bytes) else v) for n, o, f, v in stored]
-    assert as_text == expected_fields(SAMPLE)
+    (import_id,) = assert_samples_stored(database)
     return import_id
 
 

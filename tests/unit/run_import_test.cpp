@@ -69,6 +69,17 @@ protected:
         return texts;
     }
 
+    // "export.log" names `host` and `browserPath`, and its startup link on `site` is what the
+    // one hand-off opened.
+    void ExpectLoggedAndHandedOver(const std::string& host, const std::string& browserPath, const std::string& site) {
+        const std::string link = site + "/krn/start.asp?externalQuoteImportID=202612720565";
+        const std::string log = ReadBytes("export.log");
+        EXPECT_NE(log.find("\r\nServer = " + host + " KRN Browser Path = " + browserPath + "\r\n"), std::string::npos);
+        EXPECT_NE(log.find("\r\nKRN Startup link = " + link + "\r\n"), std::string::npos);
+        ASSERT_EQ(fake::Platform().shellRequests.size(), 1u);
+        EXPECT_EQ(fake::Platform().shellRequests[0].file, link);
+    }
+
     std::unique_ptr<StatusDialog> dialog_;
     ImportOutcome outcome_;
 };
@@ -211,13 +222,7 @@ TEST_F(RunImportTest, AnHttpsServerIsPostedOverTlsAndNamedWithoutTheScheme) {
     EXPECT_EQ(ThePost().host, "secure.test");
     EXPECT_TRUE(ThePost().secure);
     EXPECT_EQ(ProgressTexts().back(), "Import Complete! Opening Web Site secure.test");
-    const std::string log = ReadBytes("export.log");
-    EXPECT_NE(log.find("\r\nServer = secure.test KRN Browser Path = UNDEFINED\r\n"), std::string::npos);
-    EXPECT_NE(log.find("\r\nKRN Startup link = https://secure.test/krn/start.asp?externalQuoteImportID="),
-              std::string::npos);
-    ASSERT_EQ(fake::Platform().shellRequests.size(), 1u);
-    EXPECT_EQ(fake::Platform().shellRequests[0].file,
-              "https://secure.test/krn/start.asp?externalQuoteImportID=202612720565");
+    ExpectLoggedAndHandedOver("secure.test", "UNDEFINED", "https://secure.test");
 
     // Only the exact lower-case prefix means TLS; anything else goes out as it always did.
     fake::Platform().posts.clear();
@@ -267,6 +272,7 @@ platform::PostResult Answer(int status, const std::string& reason, const std::st
 
 TEST_F(RunImportTest, AServerMovedToTlsGetsTheSameRequestOverTlsAndIsStillNamedAsRouted) {
     for (int status : {301, 302, 303, 307, 308}) {
+        std::filesystem::remove("TlsHosts.dat");  // a permanent move is remembered
         fake::Platform().posts.clear();
         fake::Platform().shellRequests.clear();
         fake::Platform().postAnswers = {Answer(status, "Moved", "https://127.0.0.1/krn/import.asp")};
@@ -298,6 +304,7 @@ TEST_F(RunImportTest, WhatTheMovedRequestMeetsIsJudgedWithoutASecondMove) {
                                        "(to https://127.0.0.1/krn/import.asp).\nThe quote was not imported."});
 
     fake::Platform().messages.clear();
+    std::filesystem::remove("TlsHosts.dat");  // the server's answer over TLS taught that it takes TLS
     fake::Platform().postAnswers = {Answer(301, "Moved Permanently", "https://127.0.0.1/krn/import.asp"),
                                     {platform::PostResult::Outcome::kInternetError, "Bad certificate", 0, "", ""}};
     EXPECT_EQ(Import("QQ"), Result::kInternetError);
@@ -317,6 +324,7 @@ TEST_F(RunImportTest, AfterTheMoveOnlyAPageOfTheTlsServerMeansTheQuoteWasTaken) 
     EXPECT_EQ(fake::Platform().shellRequests.size(), 1u);
 
     fake::Platform().posts.clear();
+    std::filesystem::remove("TlsHosts.dat");  // the permanent move taught that it takes TLS
     fake::Platform().postAnswers = {Answer(301, "Moved Permanently", "https://127.0.0.1/krn/import.asp"),
                                     Answer(303, "See Other", "http://127.0.0.1/done.asp")};
     EXPECT_EQ(Import("QQ"), Result::kRefused);
@@ -325,6 +333,28 @@ TEST_F(RunImportTest, AfterTheMoveOnlyAPageOfTheTlsServerMeansTheQuoteWasTaken) 
               std::vector<std::string>{"The server 127.0.0.1 answered \"303 See Other\" "
                                        "(to http://127.0.0.1/done.asp).\nThe quote was not imported."});
     EXPECT_EQ(fake::Platform().shellRequests.size(), 1u);  // only the first import's
+}
+
+TEST_F(RunImportTest, AServerKnownToTakeTlsGetsThePostOnlyOverTlsAndIsStillNamedAsRouted) {
+    WriteBytes("TlsHosts.dat", "127.0.0.1 always;\r\n");
+    EXPECT_EQ(Import("QQ"), Result::kTaken);
+    EXPECT_TRUE(ThePost().secure);
+    EXPECT_EQ(ThePost().host, "127.0.0.1");
+    EXPECT_TRUE(fake::Platform().messages.empty());
+    EXPECT_EQ(ProgressTexts(),
+              (std::vector<std::string>{"Writing Export Log...", "Connecting to 127.0.0.1", "Sending Data to 127.0.0.1",
+                                        "Import Complete! Opening Web Site 127.0.0.1"}));
+    ExpectLoggedAndHandedOver("127.0.0.1", "KRN", "http://127.0.0.1");
+
+    // Over TLS it fails as any post over TLS does, and is not sent again in clear.
+    fake::Platform().posts.clear();
+    fake::Platform().postResult = {platform::PostResult::Outcome::kInternetError, "Bad certificate", 0, "", ""};
+    EXPECT_EQ(Import("QQ"), Result::kInternetError);
+    EXPECT_TRUE(ThePost().secure);
+    EXPECT_EQ(fake::Platform().messages,
+              (std::vector<std::string>{"An HTTP Exception has occured. Click OK to see the error message",
+                                        "Bad certificate", "Server: 127.0.0.1"}));
+    EXPECT_EQ(ReadBytes("TlsHosts.dat"), "127.0.0.1 always;\r\n");
 }
 
 TEST_F(RunImportTest, RedirectsElsewhereAreNotFollowedAndPagesOfTheSameServerAreNotFetched) {

@@ -20,4 +20,8 @@ ClockReading LocalTime() {
     return reading;
 }
 
+ClockReading UtcTime() {
+    return fake::Platform().utcClock;
+}
+
 }  // namespace platform

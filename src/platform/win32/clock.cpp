@@ -39,7 +39,13 @@ unsigned long long TickMilliseconds() {
 ClockReading LocalTime() {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+    return Reading(now);
+}
+
+ClockReading UtcTime() {
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    return Reading(now);
 }
 
 }  // namespace platform

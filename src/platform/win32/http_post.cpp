@@ -54,11 +54,15 @@ PostResult InternetError() {
     return InternetError(GetLastError());
 }
 
-// Reads one header of the answer as text; empty when the answer has none.
-std::string AnswerHeader(HINTERNET request, DWORD header) {
+// Reads the first header of the answer by its query code, or by `name` with
+// HTTP_QUERY_CUSTOM, as text; empty when the answer has none (or one too long to be any
+// header this program reads).
+std::string AnswerHeader(HINTERNET request, DWORD header, const char* name = "") {
     char value[2048] = {};
+    lstrcpynA(value, name, sizeof value);
     DWORD size = sizeof value;
-    if (!HttpQueryInfoA(request, header, value, &size, nullptr)) return std::string();
+    DWORD first = 0;
+    if (!HttpQueryInfoA(request, header, value, &size, &first)) return std::string();
     return std::string(value, size);
 }
 
@@ -71,8 +75,13 @@ PostResult ReadAnswer(HINTERNET request) {
     if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr) || code == 0) {
         return InternetError(ERROR_HTTP_INVALID_SERVER_RESPONSE);
     }
-    return {PostResult::Outcome::kAnswered, std::string(), static_cast<int>(code),
-            AnswerHeader(request, HTTP_QUERY_STATUS_TEXT), AnswerHeader(request, HTTP_QUERY_LOCATION)};
+    // Only the first Strict-Transport-Security header counts, however many came.
+    return {PostResult::Outcome::kAnswered,
+            std::string(),
+            static_cast<int>(code),
+            AnswerHeader(request, HTTP_QUERY_STATUS_TEXT),
+            AnswerHeader(request, HTTP_QUERY_LOCATION),
+            AnswerHeader(request, HTTP_QUERY_CUSTOM, "Strict-Transport-Security")};
 }
 
 // Reads what is left of an answer, so the connection is clear for the request to go
