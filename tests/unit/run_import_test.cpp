@@ -510,6 +510,7 @@ TEST_F(RunImportTest, EveryImportLeavesOneLineInTheHistoryAsItEnded) {
 
     fake::Platform().postAnswers = {Answer(301, "Moved Permanently", "https://127.0.0.1/krn/import.asp")};
     EXPECT_EQ(Import("QQ"), Result::kTaken);
+    std::filesystem::remove("TlsHosts.dat");  // the permanent move taught that it takes TLS
     fake::Platform().postAnswers = {Answer(302, "Found", "http://login.test/sign-in")};
     EXPECT_EQ(Import("QQ"), Result::kRefused);
     fake::Platform().postAnswers = {
