@@ -85,10 +85,10 @@ void SettingsLoadAndSave(benchmark::State& state) {
     settings.company = "Harbor Agency";
     settings.raterCode = "FSC";
     settings.productName = "AUTO PLUS";
-    settings.Save();
+    if (!settings.Save()) state.SkipWithError("the settings could not be written");
     for (auto _ : state) {
         ImportSettings loaded;
-        loaded.Save();
+        if (!loaded.Save()) state.SkipWithError("the settings could not be written");
     }
 }
 BENCHMARK(SettingsLoadAndSave)->Unit(benchmark::kMicrosecond);

@@ -135,15 +135,16 @@ void CheckRecordEncoding(const std::string& body) {
     }
 }
 
-void CheckFileEncodesAlike(const std::string& file, const QuoteLineBuffer& loaded, const std::string& byLines,
+void CheckFileEncodesAlike(const std::string& file, ExportFileLoad textLoad, const std::string& byLines,
                            const std::string& byRecords) {
     static QuoteLineBuffer* const fromFile = new QuoteLineBuffer;
     fuzz::InPrivateFolder folder;
     fuzz::WriteFile(kFileName, file);
     fromFile->filePath = kFileName;
-    FUZZ_CHECK(fromFile->EncodeLines() == byLines);
-    FUZZ_CHECK(fromFile->EncodeRecords() == byRecords);
-    FUZZ_CHECK(fromFile->TooManyLines() == loaded.TooManyLines());
+    FUZZ_CHECK(fromFile->LoadFile() == textLoad);
+    FUZZ_CHECK(fromFile->EncodeLoadedLines() == byLines);
+    FUZZ_CHECK(fromFile->LoadFile() == textLoad);
+    FUZZ_CHECK(fromFile->EncodeLoadedRecords() == byRecords);
     FUZZ_CHECK(fake::Platform().messages.empty());
     for (int slot = 0; slot < fromFile->LoadedLines(); ++slot) std::string().swap(fromFile->lines[slot]);
 }
@@ -158,9 +159,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // One buffer for every input (a new one is 160 KB of fresh memory an input); its lines'
     // memory is given back at the end, which libFuzzer would otherwise take for a leak.
     static QuoteLineBuffer* const buffer = new QuoteLineBuffer;
-    buffer->LoadText(file);
+    const ExportFileLoad load = buffer->LoadText(file);
     const int mostLoaded = buffer->LoadedLines();
-    FUZZ_CHECK(buffer->TooManyLines() == (lineFeeds > QuoteLineBuffer::kLineCapacity));
+    FUZZ_CHECK((load == ExportFileLoad::kTooManyLines) == (lineFeeds > QuoteLineBuffer::kLineCapacity));
     FUZZ_CHECK(static_cast<std::size_t>(buffer->LoadedLines()) ==
                std::min<std::size_t>(lineFeeds, QuoteLineBuffer::kLineCapacity));
     const std::string byLines = buffer->EncodeLoadedLines();
@@ -171,22 +172,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t half = file.find('\n', file.size() / 2);
     if (half != std::string::npos && half + 1 < file.size()) {
         const std::string head = file.substr(0, half + 1);
-        buffer->LoadText(head);
+        FUZZ_CHECK(buffer->LoadText(head) == ExportFileLoad::kLoaded);
         const std::size_t headLineFeeds = static_cast<std::size_t>(std::count(head.begin(), head.end(), '\n'));
         CheckLineEncoding(buffer->EncodeLoadedLines(), head, headLineFeeds);
     }
 
-    buffer->LoadText(file);
+    FUZZ_CHECK(buffer->LoadText(file) == load);
     const std::string byRecords = buffer->EncodeLoadedRecords();
     CheckRecordEncoding(byRecords);
     // A second load and encoding starts again from the bytes: the same text (on every
     // fourth input).
     if (size % 4 == 0) {
-        buffer->LoadText(file);
+        FUZZ_CHECK(buffer->LoadText(file) == load);
         FUZZ_CHECK(buffer->EncodeLoadedRecords() == byRecords);
     }
 
-    if (fuzz::OneIn(16, data, size)) CheckFileEncodesAlike(file, *buffer, byLines, byRecords);
+    if (fuzz::OneIn(16, data, size)) CheckFileEncodesAlike(file, load, byLines, byRecords);
     for (int slot = 0; slot < mostLoaded; ++slot) std::string().swap(buffer->lines[slot]);
     return 0;
 }

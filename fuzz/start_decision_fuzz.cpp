@@ -23,7 +23,7 @@
 #include "app/start_decision.h"
 #include "fuzz_support.h"
 #include "support/text.h"
-#include "support/tove_folder.h"
+#include "config/tove_folder.h"
 
 namespace {
 
@@ -130,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(!d.messages.empty() && d.messages.back() == "Pausing... Copy file " + d.exportFilePath +
                                                                    " to a backup file before continuing.");
     }
-    if (d.logFileMode) FUZZ_CHECK(d.raterCode == "LOG");
+    if (d.logFileMode) FUZZ_CHECK(d.rater.Code() == "LOG");
 
     const std::string cut = SwitchCut(d.exportFilePath);
     FUZZ_CHECK(!EndsInWhiteSpace(cut));
@@ -142,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (forced) {
         const std::string& rater = facts.configuredRater;
         FUZZ_CHECK(Count(d.logLines, "Comparative Rater FORCE = " + rater) == 1);
-        FUZZ_CHECK(d.raterCode == rater);
+        FUZZ_CHECK(d.rater.Code() == rater);
         const std::string trimmed = text::TrimRight(d.commandText);
         if (rater == "FSC" || rater == "AAR" || rater == "QUO") FUZZ_CHECK(d.exportFilePath == trimmed);
         if (rater == "ITC" || rater == "MC" || rater == "QP") FUZZ_CHECK(d.exportFilePath == SwitchCut(trimmed));
@@ -159,9 +159,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(d.exportFilePath.find_first_of("\"/", 2) == std::string::npos);
         }
     } else {
-        FUZZ_CHECK(d.raterCode == (d.logFileMode ? "LOG" : ""));
-        if (!d.commandText.empty()) FUZZ_CHECK(Count(d.logLines, "Comparative Rater = " + d.raterCode) == 1);
+        FUZZ_CHECK(d.rater.Code() == (d.logFileMode ? "LOG" : ""));
+        if (!d.commandText.empty()) FUZZ_CHECK(Count(d.logLines, "Comparative Rater = " + d.rater.Code()) == 1);
     }
-    if (d.commandText.empty()) FUZZ_CHECK(d.raterCode.empty() && d.exportFilePath.empty());
+    if (d.commandText.empty()) FUZZ_CHECK(d.rater.Code().empty() && d.exportFilePath.empty());
     return 0;
 }

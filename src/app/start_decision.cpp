@@ -2,7 +2,7 @@
 
 #include "support/number_time_text.h"
 #include "support/text.h"
-#include "support/tove_folder.h"
+#include "config/tove_folder.h"
 
 namespace {
 
@@ -13,25 +13,22 @@ std::string DrivePrefix(const std::string& programFolder) {
     return programFolder.size() > 2 ? programFolder.substr(0, 2) : std::string("C:");
 }
 
-// The export-file path that the configured rater's rule gives, or false when the
-// configured code names no rater.
-bool ApplyRaterRule(const StartFacts& facts, const std::string& commandText, std::string& path) {
-    const std::string& rater = facts.configuredRater;
+// The export-file path by the rule of the configured rater.
+std::string ApplyRaterRule(const Rater& rater, const StartFacts& facts, const std::string& commandText) {
     const std::string trimmed = text::TrimRight(commandText);
-    if (rater == "FSC" || rater == "AAR" || rater == "QUO") {
-        path = trimmed;
-    } else if (rater == "ITC" || rater == "MC" || rater == "QP") {
-        path = SwitchCut(trimmed);
-    } else if (rater == "CCI") {
-        path = trimmed;
-        if (text::Contains(path, "/")) path = DrivePrefix(facts.programFolder) + text::RemoveChar(SwitchCut(path), '"');
-    } else if (rater == "QQ") {
-        const std::string base = text::Contains(facts.programName, "DAREDE") ? kToveFolder : facts.programFolder;
-        path = base + "\\" + SwitchCut(trimmed);
-    } else {
-        return false;
+    switch (rater.pathRule) {
+        case PathRule::kWhole:
+            return trimmed;
+        case PathRule::kSwitchCut:
+            return SwitchCut(trimmed);
+        case PathRule::kSwitchCutOnDrive:
+            if (!text::Contains(trimmed, "/")) return trimmed;
+            return DrivePrefix(facts.programFolder) + text::RemoveChar(SwitchCut(trimmed), '"');
+        case PathRule::kInProgramFolder:
+            break;
     }
-    return true;
+    const std::string base = IsToveProgram(facts.programName) ? kToveFolder : facts.programFolder;
+    return base + "\\" + SwitchCut(trimmed);
 }
 
 }  // namespace
@@ -68,18 +65,18 @@ StartDecision DecideStart(const StartFacts& facts) {
         const int ttPosition = tt == std::string::npos ? -1 : static_cast<int>(tt);
         d.messages.push_back("You are passing a LOG file, Click OK to continue\n Cmd Line=" + d.commandText +
                              "\nExe Name=" + facts.programName + "\n .TT found=" + IntToText(ttPosition));
-        d.raterCode = "LOG";
+        d.rater = RunRater::LogFile();
         d.exportFilePath = text::TrimRight(d.commandText);
     }
 
     if (!d.commandText.empty()) {
-        std::string path;
-        if (!d.logFileMode && ApplyRaterRule(facts, d.commandText, path)) {
-            d.raterCode = facts.configuredRater;
-            d.exportFilePath = path;
-            d.logLines.push_back("Comparative Rater FORCE = " + d.raterCode);
+        const Rater* configured = FindRater(facts.configuredRater);
+        if (!d.logFileMode && configured) {
+            d.rater = RunRater::Of(*configured);
+            d.exportFilePath = ApplyRaterRule(*configured, facts, d.commandText);
+            d.logLines.push_back("Comparative Rater FORCE = " + d.rater.Code());
         } else {
-            d.logLines.push_back("Comparative Rater = " + d.raterCode);
+            d.logLines.push_back("Comparative Rater = " + d.rater.Code());
             d.messages.push_back(kAutoDetectMessage);
         }
     }

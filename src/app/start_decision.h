@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "config/rater.h"
+
 struct StartFacts {
     std::string programName;      // upper-cased program file name without extension
     std::string programFolder;    // upper-cased folder of the running executable
@@ -17,7 +19,7 @@ struct StartDecision {
     std::string commandText;
     bool pauseMode = false;
     bool logFileMode = false;
-    std::string raterCode;              // empty: the main window opens
+    RunRater rater;                     // nobody: the main window opens
     std::string exportFilePath;         // as the pause message shows it, before the switch cut
     std::vector<std::string> logLines;  // run-log lines after "Executable Name = "
     std::vector<std::string> messages;  // shown one after the other, in this order

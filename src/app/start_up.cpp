@@ -2,28 +2,26 @@
 
 #include <memory>
 
+#include "app/import_inputs.h"
 #include "app/start_decision.h"
 #include "config/import_settings.h"
+#include "config/tove_folder.h"
+#include "platform/clock.h"
 #include "platform/dialog_look.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "support/run_log.h"
 #include "support/text.h"
 #include "support/text_file.h"
-#include "support/tove_folder.h"
 #include "ui/main_dialog.h"
 #include "ui/status_dialog.h"
 
 namespace {
 
-void RunStatusWindow(const std::string& raterCode, const std::string& exportFilePath) {
-    StatusDialog status(exportFilePath, raterCode, kVersionText);
-    status.Create();
-    status.Prepare();
-    status.Show();
-    status.RepaintNow();
-    status.RunImport();
-    status.Destroy();
+void RunStatusWindow(const RunRater& rater, const std::string& exportFilePath) {
+    ImportInputs inputs = ReadImportInputs(rater);
+    StatusDialog::ShowImport(
+        {kVersionText, rater, exportFilePath, *inputs.settings, *inputs.routes, platform::LocalTime});
 }
 
 void RunMainWindow(const std::string& exportFilePath) {
@@ -36,7 +34,6 @@ void RunMainWindow(const std::string& exportFilePath) {
 }  // namespace
 
 void StartUp() {
-    SetFailureReporter(platform::ShowMessage);
     const std::string programName = text::ToUpper(platform::AppName());
     const std::string programFolder = ProgramFolder(platform::ModulePath(), programName);
     platform::SetWorkingDirectory(programFolder);
@@ -45,7 +42,7 @@ void StartUp() {
     RunLog log;
     auto settings = std::make_unique<ImportSettings>();
     log.AddLine("Executable Name = " + programName);
-    if (!text::Contains(programName, "DAREDE")) platform::CreateFolder(kToveFolder);
+    if (!IsToveProgram(programName)) platform::CreateFolder(kToveFolder);
 
     const StartDecision decision =
         DecideStart({programName, programFolder, platform::CommandLineArguments(), settings->raterCode});
@@ -60,16 +57,18 @@ void StartUp() {
     // read the file this check found, not post an empty quote.
     std::string importFilePath = exportFilePath;
     if (!exportFilePath.empty() && !FileExists(exportFilePath)) {
-        importFilePath = std::string(kToveFolder) + "\\" + exportFilePath;
+        importFilePath = InToveFolder(exportFilePath);
         if (!FileExists(importFilePath)) {
             platform::ShowMessage("The passed file " + exportFilePath + " could not be found!! Aborting...");
             return;
         }
     }
-    log.Save();
+    // Kept: a run log that cannot be written stops no start; the import or the main window
+    // goes on, as it always has.
+    static_cast<void>(log.Save(kRunLogFileName));
 
-    if (!decision.raterCode.empty()) {
-        RunStatusWindow(decision.raterCode, importFilePath);
+    if (!decision.rater.IsNobody()) {
+        RunStatusWindow(decision.rater, importFilePath);
     } else {
         RunMainWindow(exportFilePath);
     }

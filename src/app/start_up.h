@@ -8,4 +8,7 @@
 // The version text shown in both windows' version labels and sent with every import.
 inline const char kVersionText[] = VANTREL_VERSION_TEXT;
 
+// How the last start was dispatched, in the program folder.
+inline const char kRunLogFileName[] = "vantrel.log";
+
 void StartUp();

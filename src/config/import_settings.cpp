@@ -20,7 +20,9 @@ ImportSettings::ImportSettings(const std::string& fileBytes) {
 void ImportSettings::Load() {
     FieldReader reader = StartLoad();
     // A missing file is not handed to the reader, so it costs no retry delay.
-    if (FileExists(kSettingsFileName)) ReadFields(kSettingsFileName, reader);
+    // Kept: a settings file that cannot be read leaves every value empty, without a word;
+    // start-up then opens the main window, where the agent can look at the settings.
+    if (FileExists(kSettingsFileName)) static_cast<void>(ReadFields(kSettingsFileName, reader));
     FinishLoad();
 }
 

@@ -25,10 +25,10 @@ public:
     void Load();
     // Copies the fields into the raw values and rewrites "Vantrel.dat"; false when it could
     // not be written, the old file then being kept. Not reported here.
-    bool Save();
+    [[nodiscard]] bool Save();
     // The same into another file: the configuration tool writes an agency's settings file
     // exactly as the program's own save does.
-    bool SaveAs(const std::string& path);
+    [[nodiscard]] bool SaveAs(const std::string& path);
 
     // Load and Save on the bytes of a settings file held in memory: LoadText reads them with
     // the reader Load gives the file to; SaveText returns what Save would write.

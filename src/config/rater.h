@@ -11,10 +11,10 @@
 
 // How a rater's command line becomes the path of its export file.
 enum class PathRule {
-    kWhole,            // the command text as it is (FSC, AAR, QUO)
-    kSwitchCut,        // a trailing "/switch" dropped (ITC, MC, QP)
-    kSwitchCutOnDrive, // the switch and the quotes dropped, the program's drive put in front (CCI)
-    kInProgramFolder,  // a file in the program folder, the switch dropped (QQ)
+    kWhole,             // the command text as it is (FSC, AAR, QUO)
+    kSwitchCut,         // a trailing "/switch" dropped (ITC, MC, QP)
+    kSwitchCutOnDrive,  // the switch and the quotes dropped, the program's drive put in front (CCI)
+    kInProgramFolder,   // a file in the program folder, the switch dropped (QQ)
 };
 
 // How a rater's export file becomes the form's fields.

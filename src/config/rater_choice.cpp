@@ -1,21 +1,17 @@
 #include "config/rater_choice.h"
 
-namespace {
-const char* const kCodes[kRaterChoices] = {"", "FSC", "ITC", "MC", "QQ", "AAR", "QUO", "CCI", "QP"};
-}
+#include "config/rater.h"
 
 const char* const kRaterListTexts[kRaterChoices] = {
-    "-- SELECT RATER --", "FSC RATER", "ITC TURBO RATER", "MULTICO RATER", "QUICK QUOTE",
-    "ACCUAUTO RATER",     "QUOMATION", "CCI RATER",       "QUOTE PRO",
+    "-- SELECT RATER --", kRaters[0].listText, kRaters[1].listText, kRaters[2].listText, kRaters[3].listText,
+    kRaters[4].listText,  kRaters[5].listText, kRaters[6].listText, kRaters[7].listText,
 };
 
 int RaterPosition(const std::string& raterCode) {
-    for (int position = 1; position < kRaterChoices; ++position) {
-        if (raterCode == kCodes[position]) return position;
-    }
-    return 0;
+    const Rater* rater = FindRater(raterCode);
+    return rater ? static_cast<int>(rater - kRaters.data()) + 1 : 0;
 }
 
 std::string RaterCodeAt(int position) {
-    return position >= 1 && position < kRaterChoices ? kCodes[position] : "AUTO";
+    return position >= 1 && position < kRaterChoices ? kRaters[position - 1].code : kNoRaterChosen;
 }

@@ -3,9 +3,8 @@
 #include <utility>
 
 #include "config/route_row.h"
-#include "support/text.h"
+#include "config/tove_folder.h"
 #include "support/text_file.h"
-#include "support/tove_folder.h"
 
 namespace {
 
@@ -26,14 +25,13 @@ constexpr char kLocalRouteFile[] = "Route.dat";
 
 }  // namespace
 
-RouteList::RouteList(std::string raterCode, std::string programName)
-    : raterCode_(std::move(raterCode)), programName_(std::move(programName)) {
+RouteList::RouteList(RunRater rater, std::string programName) : rater_(rater), programName_(std::move(programName)) {
     Load();
 }
 
 std::string RouteList::RouteFilePath() const {
-    const bool toveProduct = raterCode_ == "QQ" && text::Contains(programName_, "DAREDE");
-    return toveProduct ? std::string(kToveFolder) + "\\" + kLocalRouteFile : kLocalRouteFile;
+    const bool toveProduct = rater_.UsesProgramFolder() && IsToveProgram(programName_);
+    return toveProduct ? InToveFolder(kLocalRouteFile) : kLocalRouteFile;
 }
 
 void RouteList::Load() {
@@ -41,6 +39,8 @@ void RouteList::Load() {
         rawRows_[slot].clear();
         rows_[slot] = RouteListRow();
     }
-    ReadFields(RouteFilePath(), ';', rawRows_ + 1, kSlots);
+    // Kept: a route list that cannot be read stays empty, without a word; only the
+    // Compatibility window shows it.
+    static_cast<void>(ReadFields(RouteFilePath(), ';', rawRows_ + 1, kSlots));
     for (int slot = 1; slot <= kSlots; ++slot) route_row::Split(rawRows_[slot], kColumns, rows_[slot]);
 }

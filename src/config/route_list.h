@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "config/rater.h"
+
 // The columns of one slot, taken as they stand: nothing is trimmed.
 struct RouteListRow {
     std::string company;      // positions 0-19
@@ -23,25 +25,23 @@ public:
 
     // Empty slots, nothing read: the Compatibility window calls Load itself.
     RouteList() = default;
-    // Keeps the run's rater code and program name, then loads.
-    RouteList(std::string raterCode, std::string programName);
+    // Keeps the run's rater and program name, then loads.
+    RouteList(RunRater rater, std::string programName);
 
     // Empties every slot, reads the route file and splits its rows. The file is not tested
     // for existence first, so a missing file costs the reader's full retry time (about five
     // seconds) and leaves the list empty.
     void Load();
 
-    // "c:\Program Files\TOVE\Route.dat" for a run with rater code exactly "QQ" of a program
-    // whose name holds DAREDE; "Route.dat" in the working directory otherwise.
+    // "c:\Program Files\TOVE\Route.dat" for a QQ run of the TOVE program; "Route.dat" in
+    // the working directory otherwise.
     std::string RouteFilePath() const;
 
-    const std::string& RaterCode() const { return raterCode_; }
-    const std::string& ProgramName() const { return programName_; }
     const std::string& RawRow(int slot) const { return rawRows_[slot]; }
     const RouteListRow& Row(int slot) const { return rows_[slot]; }
 
 private:
-    std::string raterCode_;
+    RunRater rater_;
     std::string programName_;
     std::string rawRows_[kSlots + 1];
     RouteListRow rows_[kSlots + 1];

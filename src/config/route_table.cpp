@@ -119,7 +119,9 @@ void RouteTable::Build() {
     siteMode_ = "LIVE";
     // The existence test keeps the usual case, no file, free of the reader's retry delay.
     if (FileExists(kSiteRouteFileName)) {
-        ReadFields(kSiteRouteFileName, reader);
+        // Kept: a site file that cannot be read gives an empty site mode, which switches
+        // nothing, and no extra rows; testers' site modes have always fallen back so.
+        static_cast<void>(ReadFields(kSiteRouteFileName, reader));
         siteMode_ = rawRows_[1];
     }
     FinishBuild();
@@ -183,7 +185,7 @@ std::optional<std::string> RouteTable::FindBrowserPath(const std::string& key) {
 }
 
 std::string RouteLookupText(const std::optional<std::string>& found, const std::string& key) {
-    // Kept for the customers' servers and the stored export logs: an unknown product has
+    // Kept: for the customers' servers and the stored export logs, an unknown product has
     // always been posted to this text as its host (the resolver refuses it, and the agent
     // sees it in the internet-error message) and written as such into "export.log".
     return found ? *found : "No Server Path Found " + text::TrimRight(key);

@@ -26,7 +26,7 @@ bool BreaksTheSettingsFile(const std::string& value);
 // The post file and the launch file are paths on the server without their leading "/".
 bool BeginsWithSlash(const std::string& path);
 
-// Kept for the settings files this window has always written: "http://" is looked for
+// Kept: for the settings files this window has always written, "http://" is looked for
 // anywhere in the text, so "https://host" does not pass and is saved as "http://https://host".
 bool LacksHttp(const std::string& serverAddress);
 bool EndsWithSlash(const std::string& serverAddress);

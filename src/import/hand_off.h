@@ -8,6 +8,6 @@
 constexpr int kHandOffWaitMs = 3000;
 
 // Waits kHandOffWaitMs, then opens "krn.hta" in the browser path with the identifier when
-// that file exists, and the startup link in the default browser otherwise. A shell that
-// cannot open it is reported.
-void OpenWebProduct(const HandOff& handOff);
+// that file exists, and the startup link in the default browser otherwise. False when the
+// shell could not open it, which whoever made the hand-off tells the agent.
+[[nodiscard]] bool OpenWebProduct(const HandOff& handOff);

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "import/import_outcome.h"
-#include "support/clock_reading.h"
+#include "platform/clock_reading.h"
 
 inline constexpr char kImportHistoryFile[] = "imports.log";
 // The history before the last rollover; one generation is kept.
@@ -37,4 +37,4 @@ std::string ImportHistoryLine(const ZonedClockReading& at, const std::string& ra
 // take it past kImportHistoryLimit. One try at each step, no pause, nothing shown: a history
 // held by another program or in a read-only folder must not cost the agent time or a word.
 // False when the line was not written.
-bool AppendImportHistory(const std::string& line);
+[[nodiscard]] bool AppendImportHistory(const std::string& line);

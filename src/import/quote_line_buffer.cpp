@@ -5,7 +5,6 @@
 #include <climits>
 #include <cstring>
 
-#include "platform/message_box.h"
 #include "support/field_reader.h"
 #include "support/text.h"
 #include "support/text_file.h"
@@ -161,28 +160,23 @@ bool Is32000Record(const std::string& line, std::size_t from) {
 
 }  // namespace
 
-void QuoteLineBuffer::LoadFile() {
+ExportFileLoad QuoteLineBuffer::LoadFile() {
     loadedLines_ = 0;
-    tooManyLines_ = false;
-    fileMissing_ = true;
-    if (!FileExists(filePath)) {
-        platform::ShowMessage("File does not exist " + filePath);
-        return;
-    }
+    if (!FileExists(filePath)) return ExportFileLoad::kMissing;
     FieldReader reader('\n', lines, kLineCapacity);
-    if (ReadFields(filePath, reader)) Loaded(reader);
+    if (!ReadFields(filePath, reader)) return ExportFileLoad::kUnreadable;
+    return Loaded(reader);
 }
 
-void QuoteLineBuffer::LoadText(const std::string& text) {
+ExportFileLoad QuoteLineBuffer::LoadText(const std::string& text) {
     FieldReader reader('\n', lines, kLineCapacity);
     reader.Take(text);
-    Loaded(reader);
+    return Loaded(reader);
 }
 
-void QuoteLineBuffer::Loaded(const FieldReader& reader) {
+ExportFileLoad QuoteLineBuffer::Loaded(const FieldReader& reader) {
     loadedLines_ = static_cast<int>(reader.Stored());
-    tooManyLines_ = reader.Overflowed();
-    fileMissing_ = false;
+    return reader.Overflowed() ? ExportFileLoad::kTooManyLines : ExportFileLoad::kLoaded;
 }
 
 void QuoteLineBuffer::ClearRecordCounters() {
@@ -201,16 +195,6 @@ std::size_t QuoteLineBuffer::ExpectedBodySize() const {
 int QuoteLineBuffer::CountOccurrence(int n) {
     if (n >= 0 && n < kRecordNumbers) return ++recordCounters[n];
     return ++otherRecordCounters_[n];
-}
-
-std::string QuoteLineBuffer::EncodeLines() {
-    LoadFile();
-    return EncodeLoadedLines();
-}
-
-std::string QuoteLineBuffer::EncodeRecords() {
-    LoadFile();
-    return EncodeLoadedRecords();
 }
 
 std::string QuoteLineBuffer::EncodeLoadedLines() {

@@ -10,11 +10,11 @@
 // Line encoding (every other rater): every non-empty line becomes `&R<slot>=<line>`; empty
 // lines leave gaps in the keys.
 //
-// Both encoders reload the file first, work on the lines that load gave (slots past them,
-// whatever they hold, are not part of the file), and return either empty text or text that
-// begins with "&R", ready to follow the header part. "&" and "%" are removed from each line
-// before it is cut up; "#" and "'" are removed from the values and every space in them is
-// sent as "%20". Nothing else is encoded.
+// Both encoders work on the lines the last load gave (slots past them, whatever they hold,
+// are not part of the file), and return either empty text or text that begins with "&R",
+// ready to follow the header part. "&" and "%" are removed from each line before it is cut
+// up; "#" and "'" are removed from the values and every space in them is sent as "%20".
+// Nothing else is encoded.
 //
 // The loaded slots are worked on in place: after an encoder each holds what its cuts left
 // (most lines are consumed down to empty text by the record encoding), so encoding again
@@ -27,6 +27,14 @@
 
 class FieldReader;
 
+// What a load found.
+enum class ExportFileLoad {
+    kLoaded,        // every line of the file is in the slots
+    kMissing,       // there is no such file: no line was loaded
+    kUnreadable,    // the file is there but could not be opened: no line was loaded
+    kTooManyLines,  // the first 5000 lines were loaded, and there were more
+};
+
 class QuoteLineBuffer {
 public:
     static constexpr int kLineCapacity = 5000;
@@ -34,37 +42,25 @@ public:
 
     QuoteLineBuffer() = default;
 
-    // Fills `lines` from the file at `filePath` as LoadText does from its bytes. A missing
-    // file shows "File does not exist " and the path; it, or a file that cannot be opened,
-    // loads no line.
-    void LoadFile();
+    // Fills `lines` from the file at `filePath` as LoadText does from its bytes.
+    [[nodiscard]] ExportFileLoad LoadFile();
 
     // Fills `lines` from the bytes of an export file: slot k gets line k+1 without its line
     // end (CR LF or LF) and without zero bytes; text after the last line feed is not read;
-    // slots past the last line keep what they held but are no longer loaded.
-    void LoadText(const std::string& text);
+    // slots past the last line keep what they held but are no longer loaded. More lines than
+    // slots are reported: the import must refuse such a file rather than post a quote with
+    // its tail cut off.
+    [[nodiscard]] ExportFileLoad LoadText(const std::string& text);
 
     // How many slots, from the first on, the last load filled.
     int LoadedLines() const { return loadedLines_; }
 
-    // True when the last load met more lines than there are slots. The first 5000 were
-    // loaded (and are encoded) all the same; the import must refuse such a file rather than
-    // post a quote with its tail cut off.
-    bool TooManyLines() const { return tooManyLines_; }
-
-    // True when the last LoadFile found no file it could read, so no line was loaded.
-    bool FileMissing() const { return fileMissing_; }
-
     // Sets the 30 counters, and the counts of record numbers outside 0-29, to 0.
     void ClearRecordCounters();
 
-    // The line encoding: LoadFile, then EncodeLoadedLines.
-    std::string EncodeLines();
     // The line encoding of the lines loaded.
     std::string EncodeLoadedLines();
 
-    // The record encoding: LoadFile, then EncodeLoadedRecords.
-    std::string EncodeRecords();
     // The record encoding of the lines loaded. Clears the counters first, so every call
     // starts the occurrences and the running field number again.
     //
@@ -90,10 +86,8 @@ private:
     std::size_t ExpectedBodySize() const;
 
     // Takes what `reader` found over `lines`.
-    void Loaded(const FieldReader& reader);
+    ExportFileLoad Loaded(const FieldReader& reader);
 
     std::map<int, int> otherRecordCounters_;
     int loadedLines_ = 0;
-    bool tooManyLines_ = false;
-    bool fileMissing_ = false;
 };

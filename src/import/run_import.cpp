@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "import/import_history.h"
 #include "import/quote_delivery.h"
 #include "import/quote_line_buffer.h"
 #include "import/server_address.h"
@@ -46,27 +47,39 @@ ImportOutcome::Result ResultOf(const Delivery& delivery) {
     return delivery.verdict == AnswerVerdict::kTaken ? ImportOutcome::Result::kTaken : ImportOutcome::Result::kRefused;
 }
 
-}  // namespace
-
-ImportOutcome RunImport(const ImportRequest& request, ImportProgress& progress) {
+// The import up to its outcome.
+ImportOutcome Import(const ImportRequest& request, ImportProgress& progress) {
     ImportOutcome outcome;
     outcome.generatedFileName = FileGenName(request.clock());
     outcome.importId = MakeStamp(request.clock);
     outcome.exportFilePath = request.exportFilePath;
-    if (request.raterCode.empty()) return outcome;
+    if (request.rater.IsNobody()) return outcome;
 
     auto lineBuffer = std::make_unique<QuoteLineBuffer>();  // 5000 lines: too big for the stack
     lineBuffer->filePath = request.exportFilePath;
-    const std::string headerPart = "source=Vantrel20&xversion=" + request.versionText + "&rater=" + request.raterCode +
+    const std::string raterCode = request.rater.Code();
+    const std::string headerPart = "source=Vantrel20&xversion=" + request.versionText + "&rater=" + raterCode +
                                    "&externalQuoteImportID=" + outcome.importId +
                                    "&fileGenName=" + outcome.generatedFileName;
-    const std::string fieldPart = request.raterCode == "FSC" ? lineBuffer->EncodeRecords() : lineBuffer->EncodeLines();
-    if (lineBuffer->TooManyLines()) {
-        // A cut quote must never reach the server as if it were whole.
-        outcome.result = ImportOutcome::Result::kNotSent;
-        return outcome;
+    switch (lineBuffer->LoadFile()) {
+        case ExportFileLoad::kLoaded:
+            break;
+        case ExportFileLoad::kMissing:
+            // Kept: the post still goes, without a field of the quote, as it always has; the
+            // customers' servers and the import history know such an import by that.
+            progress.ShowNotice("File does not exist " + request.exportFilePath);
+            outcome.exportFileMissing = true;
+            break;
+        case ExportFileLoad::kUnreadable:
+            outcome.exportFileMissing = true;
+            break;
+        case ExportFileLoad::kTooManyLines:
+            // A cut quote must never reach the server as if it were whole.
+            outcome.result = ImportOutcome::Result::kNotSent;
+            return outcome;
     }
-    outcome.exportFileMissing = lineBuffer->FileMissing();
+    const std::string fieldPart = request.rater.GetEncoding() == Encoding::kRecords ? lineBuffer->EncodeLoadedRecords()
+                                                                                    : lineBuffer->EncodeLoadedLines();
     const std::string formBody = headerPart + fieldPart;
 
     const std::string& product = request.settings.productName;
@@ -79,13 +92,15 @@ ImportOutcome RunImport(const ImportRequest& request, ImportProgress& progress) 
     const std::string date = DateText(request.clock());
     const std::string time = TimeText12(TimeText(request.clock()));
     std::string exportLogLines[kExportLogLines];
-    exportLogLines[0] = request.raterCode + " data export [" + date + " " + time + "]";
+    exportLogLines[0] = raterCode + " data export [" + date + " " + time + "]";
     exportLogLines[1] = "Server = " + server.host + " KRN Browser Path = " + outcome.handOff.browserPath;
     exportLogLines[2] = "Web Post File = " + request.settings.serverPostFile;
     exportLogLines[3] = "KRN Startup link = " + outcome.handOff.startupLink;
     progress.ShowProgress("Writing Export Log...");
     exportLogLines[4] = text::ReplaceAll(text::ReplaceAll(formBody, "&", "\n"), "%20", " ");
-    WriteLines(exportLogLines, "export.log", '\n', kExportLogLines);
+    // Kept: an export log that cannot be written stops no import; it has only ever been a
+    // record of what was sent, and the post goes as it always has.
+    static_cast<void>(WriteLines(exportLogLines, "export.log", '\n', kExportLogLines));
 
     progress.ShowVersion(request.versionText);
     const unsigned long long connecting = platform::TickMilliseconds();
@@ -100,6 +115,20 @@ ImportOutcome RunImport(const ImportRequest& request, ImportProgress& progress) 
     outcome.answer = delivery.Answer();
     if (outcome.result == ImportOutcome::Result::kTaken) {
         progress.ShowProgress("Import Complete! Opening Web Site " + server.host);
+    }
+    return outcome;
+}
+
+}  // namespace
+
+ImportOutcome RunImport(const ImportRequest& request, ImportProgress& progress) {
+    const ImportOutcome outcome = Import(request, progress);
+    if (outcome.result != ImportOutcome::Result::kNothingToImport) {
+        // Support's record goes first, before a message box or the hand-off's wait can hold
+        // the import up or the agent end it.
+        // Kept: a history that cannot be written changes nothing the agent sees or waits for.
+        static_cast<void>(AppendImportHistory(ImportHistoryLine(platform::LocalTimeWithOffset(), request.rater.Code(),
+                                                                request.settings.productName, outcome)));
     }
     return outcome;
 }

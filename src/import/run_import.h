@@ -8,21 +8,24 @@
 #include <string>
 
 #include "config/import_settings.h"
+#include "config/rater.h"
 #include "config/route_table.h"
 #include "import/import_outcome.h"
 #include "import/import_progress.h"
-#include "support/clock_reading.h"
+#include "platform/clock_reading.h"
 
 struct ImportRequest {
     std::string versionText;         // sent as xversion and shown in the version label
-    std::string raterCode;           // the run's rater code; an empty one imports nothing
+    RunRater rater;                  // who sent the export file; nobody imports nothing
     std::string exportFilePath;      // the rater's export file
     const ImportSettings& settings;  // the post file, the launch file and the product name
     RouteTable& routes;              // where the product's quotes go; a lookup trims the rows it reads
     std::function<ClockReading()> clock;
 };
 
-// Progress shown on the way, in order: "Writing Export Log...", the version, "Connecting to
-// <host>", "Sending Data to <host>" (again for each time the post goes again) and, once the
-// server took it, "Import Complete! Opening Web Site <host>".
-ImportOutcome RunImport(const ImportRequest& request, ImportProgress& progress);
+// Progress shown on the way, in order: "File does not exist <path>" as a notice when the
+// export file is not there (the post goes all the same, as it always has), "Writing Export
+// Log...", the version, "Connecting to <host>", "Sending Data to <host>" (again for each time
+// the post goes again) and, once the server took it, "Import Complete! Opening Web Site
+// <host>".
+[[nodiscard]] ImportOutcome RunImport(const ImportRequest& request, ImportProgress& progress);

@@ -2,7 +2,7 @@
 // time zone or daylight saving.
 #pragma once
 
-#include "support/clock_reading.h"
+#include "platform/clock_reading.h"
 
 namespace platform {
 

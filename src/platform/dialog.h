@@ -66,7 +66,7 @@ public:
     int DoModal();
 
     // Creates the dialog without owner and without running it; false when it cannot be made.
-    bool Create();
+    [[nodiscard]] bool Create();
     // Shows a created dialog with the normal show command.
     void Show();
     // Paints the dialog at once, without waiting for the message queue.

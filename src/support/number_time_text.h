@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "support/clock_reading.h"
+#include "platform/clock_reading.h"
 
 // Decimal digits, "-" in front of a negative value; no leading zeros, no grouping.
 std::string IntToText(int value);

@@ -1,5 +1,5 @@
-// The run log "vantrel.log": how the last start was dispatched, collected in memory and
-// written once, replacing the previous start's file.
+// A run log: how the last start was dispatched, collected in memory and written once,
+// replacing the previous start's file.
 #pragma once
 
 #include <string>
@@ -13,9 +13,9 @@ public:
     // Stores the text unchanged in the first free slot and returns its index. An empty text
     // leaves the slot free. On a full log the line is dropped and kSlots is returned.
     int AddLine(const std::string& text);
-    // Writes all 20 slots, one line each, to "vantrel.log" in the working directory; true
-    // when the file exists afterwards.
-    bool Save() const;
+    // Writes all 20 slots, one line each, to the file at `path`; true when the file exists
+    // afterwards.
+    [[nodiscard]] bool Save(const std::string& path) const;
 
     const std::string& Line(int slot) const { return slots_[slot]; }
 

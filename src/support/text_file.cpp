@@ -1,22 +1,17 @@
 #include "support/text_file.h"
 
+#include <functional>
 #include <utility>
 
+#include "platform/message_box.h"
 #include "platform/process.h"
 
 namespace {
 
-FailureReporter& Reporter() {
-    static FailureReporter reporter;
-    return reporter;
-}
-
+// A failure no caller could be told of (a failed close), or one the caller asked to have
+// reported, is shown to the agent.
 void Report(const std::string& message) {
-    if (Reporter()) {
-        Reporter()(message);
-    } else {
-        std::fprintf(stderr, "%s\n", message.c_str());
-    }
+    platform::ShowMessage(message);
 }
 
 // Runs `attempt` by the retry policy: one try, or up to 100 with a pause after each.
@@ -24,7 +19,7 @@ bool WithRetries(RetryPolicy retryPolicy, const std::function<bool()>& attempt) 
     if (retryPolicy == RetryPolicy::kSingle) return attempt();
     for (int tryNumber = 0; tryNumber < kNetworkTries; ++tryNumber) {
         const bool done = attempt();
-        // Kept as every release has had it, for the raters that start the program and wait
+        // Kept: as every release has had it, for the raters that start the program and wait
         // for it: the pause follows the successful try too, so every read and write takes
         // 50 ms and the program's timing stays the one they have always met.
         platform::SleepMilliseconds(kNetworkPauseMs);
@@ -58,7 +53,7 @@ void ReportFailedClose(const std::string& path) {
     Report("File failed close: " + path);
 }
 
-// Whether a failed close is told to the failure reporter or only handed back.
+// Whether a failed close is shown to the agent or only handed back.
 enum class CloseFailure { kHandBack, kReport };
 
 // Writes `bytes` as the whole of `path` through a file opened by the given policy. A failed
@@ -103,10 +98,6 @@ bool ReplaceOrOverwrite(const std::string& path, const std::string& bytes) {
 }
 
 }  // namespace
-
-void SetFailureReporter(FailureReporter reporter) {
-    Reporter() = std::move(reporter);
-}
 
 OpenedFile::~OpenedFile() {
     if (file_) std::fclose(file_);

@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <functional>
 #include <string>
 
 #include "support/field_reader.h"
@@ -32,14 +31,9 @@ enum class RetryPolicy {
 constexpr int kNetworkTries = 100;
 constexpr int kNetworkPauseMs = 50;
 
-// Whether an open that failed on every try is reported, besides being handed back.
+// Whether an open that failed on every try is shown to the agent in a message box, besides
+// being handed back. A failed close, which no caller could be told of, is always shown.
 enum class OpenFailure { kHandBack, kReport };
-
-// Where the file module tells of its failures: the opens it is asked to report, and the
-// closes that failed, which no caller could be told of. The program shows them to the agent
-// and installs that at start-up; while none is installed they go to standard error.
-using FailureReporter = std::function<void(const std::string& message)>;
-void SetFailureReporter(FailureReporter reporter);
 
 // An open file; closes itself unless Close was called.
 class OpenedFile {
@@ -65,16 +59,16 @@ private:
 const char* LibraryMode(OpenMode mode);
 
 // Opens `path` by the retry policy. When every try failed and the failure is to be
-// reported, "Network Open failed: " or "Single Open failed: " and the path go to the
-// failure reporter.
-OpenedFile OpenFile(const std::string& path, OpenMode mode, RetryPolicy retryPolicy, OpenFailure onFailure);
+// reported, "Network Open failed: " or "Single Open failed: " and the path are shown.
+[[nodiscard]] OpenedFile OpenFile(const std::string& path, OpenMode mode, RetryPolicy retryPolicy,
+                                  OpenFailure onFailure);
 
 // True when `path` can be opened for reading (one try, no pause, no message).
 bool FileExists(const std::string& path);
 
 // Reads the file with the network retry policy and gives its bytes to `reader` until it
 // wants no more. False, with nothing given, when the file cannot be opened.
-bool ReadFields(const std::string& path, FieldReader& reader);
+[[nodiscard]] bool ReadFields(const std::string& path, FieldReader& reader);
 
 // Reads the whole file into `values`, from its first element on, by the rules of
 // FieldReader: every separator byte ends one value; a line feed drops what was gathered
@@ -82,7 +76,7 @@ bool ReadFields(const std::string& path, FieldReader& reader);
 // separator is dropped. Values beyond `capacity` are not stored. Elements past the last
 // value found are left untouched. False, with `values` unchanged, when the file cannot be
 // opened.
-bool ReadFields(const std::string& path, char separator, std::string values[], std::size_t capacity);
+[[nodiscard]] bool ReadFields(const std::string& path, char separator, std::string values[], std::size_t capacity);
 
 // The bytes WriteLines puts in the file for these values.
 std::string LinesFileBytes(const std::string values[], char separator, std::size_t count);
@@ -94,7 +88,8 @@ std::string LinesFileBytes(const std::string values[], char separator, std::size
 // that it cannot be replaced, the content is written into it in place instead. Returns the
 // number of characters written (before CR LF translation), or 0 when nothing was written
 // and the old file was kept.
-std::size_t WriteLines(const std::string values[], const std::string& path, char separator, std::size_t count);
+[[nodiscard]] std::size_t WriteLines(const std::string values[], const std::string& path, char separator,
+                                     std::size_t count);
 
 // For files that are the program's memory rather than its settings, which it can do
 // without: one try each, no pause, nothing reported; the caller decides what a failure

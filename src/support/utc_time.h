@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "support/clock_reading.h"
+#include "platform/clock_reading.h"
 
 // Whole seconds since 1970-01-01T00:00:00Z.
 using UtcSeconds = long long;

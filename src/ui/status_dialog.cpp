@@ -1,9 +1,6 @@
 #include "ui/status_dialog.h"
 
 #include "import/hand_off.h"
-#include "import/import_history.h"
-#include "import/run_import.h"
-#include "platform/clock.h"
 #include "platform/message_box.h"
 #include "resource.h"
 
@@ -14,17 +11,24 @@ const char kVersionNotYetShown[] = "...";
 
 }  // namespace
 
-StatusDialog::StatusDialog(std::string exportFilePath, std::string raterCode, std::string versionText)
-    : platform::Dialog(IDD_STATUS),
-      exportFilePath_(std::move(exportFilePath)),
-      raterCode_(std::move(raterCode)),
-      versionText_(std::move(versionText)) {}
+StatusDialog::StatusDialog(std::string exportFilePath, std::string raterCode)
+    : platform::Dialog(IDD_STATUS), exportFilePath_(std::move(exportFilePath)), raterCode_(std::move(raterCode)) {}
 
-StatusDialog::~StatusDialog() {
-    // The order in which Prepare built them.
-    settings_.reset();
-    routeList_.reset();
-    routeTable_.reset();
+ImportOutcome StatusDialog::ShowImport(const ImportRequest& request) {
+    StatusDialog window(request.exportFilePath, request.rater.Code());
+    // Kept: a window that cannot be made leaves the import to run unseen, as it always has;
+    // the rater waits for the import, not for the window.
+    static_cast<void>(window.Create());
+    window.raterLine_.SetText(window.raterCode_);
+    window.Show();
+    window.RepaintNow();
+    const ImportOutcome outcome = RunImport(request, window);
+    for (const std::string& message : outcome.Messages()) platform::ShowMessage(message);
+    if (outcome.result == ImportOutcome::Result::kTaken && !OpenWebProduct(outcome.handOff)) {
+        platform::ShowMessage("ERROR-Unable to display web page.");
+    }
+    window.Destroy();
+    return outcome;
 }
 
 void StatusDialog::DoDataExchange(platform::DataExchange& dx) {
@@ -41,32 +45,6 @@ bool StatusDialog::OnInitDialog() {
     return true;
 }
 
-void StatusDialog::Prepare() {
-    raterLine_.SetText(raterCode_);
-    settings_ = std::make_unique<ImportSettings>();
-    // Nothing consults this list; "Route.dat" is read because imports always have read it
-    // before the post. Where the file is missing that costs the reader's five seconds of
-    // retries, and dropping the read would change the import's timing as agents know it.
-    // It gets no program name, as it never has, so it never turns to the fall-back folder.
-    routeList_ = std::make_unique<RouteList>(raterCode_, std::string());
-    routeTable_ = std::make_unique<RouteTable>();
-}
-
-ImportOutcome StatusDialog::RunImport() {
-    const ImportOutcome outcome =
-        ::RunImport({versionText_, raterCode_, exportFilePath_, *settings_, *routeTable_, platform::LocalTime}, *this);
-    if (outcome.result != ImportOutcome::Result::kNothingToImport) {
-        // Support's record goes first, before a message box or the hand-off's wait can hold
-        // the import up or the agent end it. One that cannot be written changes nothing the
-        // agent sees or waits for: the import's own result stands as it is.
-        AppendImportHistory(
-            ImportHistoryLine(platform::LocalTimeWithOffset(), raterCode_, settings_->productName, outcome));
-    }
-    for (const std::string& message : outcome.Messages()) platform::ShowMessage(message);
-    if (outcome.result == ImportOutcome::Result::kTaken) OpenWebProduct(outcome.handOff);
-    return outcome;
-}
-
 void StatusDialog::ShowProgress(const std::string& text) {
     progressLine_.SetText(text);
     RepaintNow();
@@ -75,6 +53,10 @@ void StatusDialog::ShowProgress(const std::string& text) {
 void StatusDialog::ShowVersion(const std::string& text) {
     versionLabel_.SetText(text);
     RepaintNow();
+}
+
+void StatusDialog::ShowNotice(const std::string& text) {
+    platform::ShowMessage(text);
 }
 
 bool StatusDialog::AskForPassword(platform::FormRequest& request) {

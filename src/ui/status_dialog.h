@@ -1,48 +1,37 @@
-// The "Import Status" window: on screen while a rater's import runs, showing its progress.
-// It is modeless, has no owner and never runs a message loop of its own: every change of a
-// status line is painted at once. It owns the records the import reads, each loaded for
-// itself.
+// The "Import Status" window: on screen while a rater's import runs, showing its progress
+// and then what became of it. It is modeless, has no owner and never runs a message loop of
+// its own: every change of a status line is painted at once. It owns nothing of the import:
+// the settings and routes come with the request.
 #pragma once
 
-#include <memory>
 #include <string>
 
-#include "config/import_settings.h"
-#include "config/route_list.h"
-#include "config/route_table.h"
 #include "import/import_outcome.h"
 #include "import/import_progress.h"
+#include "import/run_import.h"
 #include "platform/dialog.h"
 
 class StatusDialog : public platform::Dialog, private ImportProgress {
 public:
-    StatusDialog(std::string exportFilePath, std::string raterCode, std::string versionText);
-    ~StatusDialog() override;
-
-    // Shows the rater code and loads the window's own settings record, route list and
-    // route table, in that order. Called once the window exists.
-    void Prepare();
-
-    // The import (RunImport of import/run_import.h) on this window: its progress painted
-    // here, its line added to the import history, then its messages shown, and the web
-    // product opened when the server took the quote.
-    ImportOutcome RunImport();
+    // The whole life of the window: opens it, runs the import on it (RunImport of
+    // import/run_import.h, its progress painted here), shows the outcome's messages, opens
+    // the web product when the server took the quote, and closes the window again.
+    static ImportOutcome ShowImport(const ImportRequest& request);
 
 protected:
     bool OnInitDialog() override;
     void DoDataExchange(platform::DataExchange& dx) override;
 
 private:
+    StatusDialog(std::string exportFilePath, std::string raterCode);
+
     void ShowProgress(const std::string& text) override;
     void ShowVersion(const std::string& text) override;
+    void ShowNotice(const std::string& text) override;
     bool AskForPassword(platform::FormRequest& request) override;
 
     std::string exportFilePath_;
     std::string raterCode_;
-    std::string versionText_;
-    std::unique_ptr<ImportSettings> settings_;
-    std::unique_ptr<RouteList> routeList_;
-    std::unique_ptr<RouteTable> routeTable_;
     platform::Control raterLine_;
     platform::Control versionLabel_;
     platform::Control progressLine_;

@@ -16,7 +16,8 @@ protected:
         WriteBytes("export.txt", bytes);
         auto buffer = std::make_unique<QuoteLineBuffer>();
         buffer->filePath = "export.txt";
-        return records ? buffer->EncodeRecords() : buffer->EncodeLines();
+        EXPECT_EQ(buffer->LoadFile(), ExportFileLoad::kLoaded);
+        return records ? buffer->EncodeLoadedRecords() : buffer->EncodeLoadedLines();
     }
 };
 
@@ -64,7 +65,7 @@ TEST_F(BadInputTest, ASettingsFileOfAThousandValuesOrOneHugeValue) {
     ImportSettings huge;
     EXPECT_EQ(huge.producerCode.size(), 1u << 20);
     EXPECT_EQ(huge.serverAddress, "ITC");
-    huge.Save();  // written back whole: ten lines, nothing shifted
+    ASSERT_TRUE(huge.Save());  // written back whole: ten lines, nothing shifted
     EXPECT_EQ(ReadBytes("Vantrel.dat").size(), (1u << 20) + 3 + 30);
 }
 

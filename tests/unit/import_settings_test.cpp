@@ -49,7 +49,7 @@ TEST_F(ImportSettingsTest, ReadingIsLenient) {
     WriteBytes("Vantrel.dat", TenLines({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"}));
     ImportSettings twelve;
     EXPECT_EQ(twelve.productName, "10");
-    twelve.Save();
+    ASSERT_TRUE(twelve.Save());
     EXPECT_EQ(ReadBytes("Vantrel.dat"), TenLines({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
 }
 
@@ -57,7 +57,7 @@ TEST_F(ImportSettingsTest, SavesTenLinesByteForByte) {
     ImportSettings s;
     s.useItcZavezuda = "N";
     s.raterCode = "ITC";
-    s.Save();
+    ASSERT_TRUE(s.Save());
     const std::string bytes = ReadBytes("Vantrel.dat");
     EXPECT_EQ(bytes, ";\r\n;\r\n;\r\n;\r\n;\r\n;\r\n;\r\nN;\r\nITC;\r\n;\r\n");
     EXPECT_EQ(bytes.size(), 34u);
@@ -70,7 +70,7 @@ TEST_F(ImportSettingsTest, RecordsAreIndependentCopies) {
     ImportSettings first;
     ImportSettings second;
     first.raterCode = "QQ";
-    first.Save();
+    ASSERT_TRUE(first.Save());
     EXPECT_EQ(second.raterCode, "");
     EXPECT_EQ(ImportSettings().raterCode, "QQ");
 }
@@ -100,7 +100,7 @@ TEST_F(ImportSettingsTest, SettingsBytesInMemoryLoadAndSaveAsTheFileDoes) {
         EXPECT_EQ(fromText.productName, fromFile.productName);
         fromText.company = fromFile.company = "Harbor; Agency";
         const std::string saved = fromText.SaveText();
-        fromFile.Save();
+        ASSERT_TRUE(fromFile.Save());
         EXPECT_EQ(saved, ReadBytes("Vantrel.dat"));
     }
 }

@@ -32,6 +32,7 @@ class NoPasswords : public ImportProgress {
 public:
     void ShowProgress(const std::string& text) override { shown.push_back(text); }
     void ShowVersion(const std::string&) override {}
+    void ShowNotice(const std::string& text) override { shown.push_back(text); }
     bool AskForPassword(platform::FormRequest&) override { return false; }
 
     std::vector<std::string> shown;

@@ -17,16 +17,21 @@ namespace {
 
 class QuoteLineBufferTest : public InTestFolder {
 protected:
+    // Loads the export file of these bytes and encodes it; the load's finding in `load_`.
     std::string Records(const std::string& bytes) {
-        WriteBytes("export.txt", bytes);
-        buffer_->filePath = "export.txt";
-        return buffer_->EncodeRecords();
+        Load(bytes);
+        return buffer_->EncodeLoadedRecords();
     }
     std::string Lines(const std::string& bytes) {
+        Load(bytes);
+        return buffer_->EncodeLoadedLines();
+    }
+    void Load(const std::string& bytes) {
         WriteBytes("export.txt", bytes);
         buffer_->filePath = "export.txt";
-        return buffer_->EncodeLines();
+        load_ = buffer_->LoadFile();
     }
+    ExportFileLoad load_ = ExportFileLoad::kLoaded;
     static std::string ManyLines(int count) {
         std::string bytes;
         for (int i = 0; i < count; ++i) bytes += "\"" + std::to_string(i % 30) + "\",\"v\"\n";
@@ -112,24 +117,25 @@ TEST_F(QuoteLineBufferTest, RecordNumbersOutside0To29GetTheirOwnOccurrences) {
     EXPECT_EQ(buffer_->recordCounters[0], 0);  // only loaded lines count, and none is record 0
 }
 
-TEST_F(QuoteLineBufferTest, ASecondCallReloadsAndStartsCountingAgain) {
+TEST_F(QuoteLineBufferTest, ASecondLoadStartsCountingAgain) {
     const std::string file = "\"1\",\"A\",\"B\"\n\"1\",\"C\"\n";
     const std::string expected = "&R0=1,1,1,A&R1=1,1,2,B&R2=1,2,1,C";
     EXPECT_EQ(Records(file), expected);
-    EXPECT_EQ(buffer_->EncodeRecords(), expected);
-    EXPECT_EQ(buffer_->EncodeLines(), "&R0=\"1\",\"A\",\"B\"&R1=\"1\",\"C\"");
+    ASSERT_EQ(buffer_->LoadFile(), ExportFileLoad::kLoaded);
+    EXPECT_EQ(buffer_->EncodeLoadedRecords(), expected);
+    ASSERT_EQ(buffer_->LoadFile(), ExportFileLoad::kLoaded);
+    EXPECT_EQ(buffer_->EncodeLoadedLines(), "&R0=\"1\",\"A\",\"B\"&R1=\"1\",\"C\"");
 }
 
 TEST_F(QuoteLineBufferTest, LoadingLeavesSlotsPastTheLastLineAlone) {
     buffer_->lines[2] = "kept";
     WriteBytes("export.txt", "a\n\nrest");
     buffer_->filePath = "export.txt";
-    buffer_->LoadFile();
+    EXPECT_EQ(buffer_->LoadFile(), ExportFileLoad::kLoaded);
     EXPECT_EQ(buffer_->lines[0], "a");
     EXPECT_EQ(buffer_->lines[1], "");
     EXPECT_EQ(buffer_->lines[2], "kept");
     EXPECT_EQ(buffer_->LoadedLines(), 2);
-    EXPECT_FALSE(buffer_->TooManyLines());
     EXPECT_EQ(buffer_->EncodeLoadedLines(), "&R0=a");  // the slot past the file is not encoded
 }
 
@@ -140,7 +146,7 @@ TEST_F(QuoteLineBufferTest, EncodingAfterFewerLinesThanBeforeSeesOnlyTheNewLines
     const std::string shorter = "\"1\",\"X\"\n\n";
     auto fresh = [](const std::string& bytes, bool records) {
         auto buffer = std::make_unique<QuoteLineBuffer>();
-        buffer->LoadText(bytes);
+        EXPECT_EQ(buffer->LoadText(bytes), ExportFileLoad::kLoaded);
         return records ? buffer->EncodeLoadedRecords() : buffer->EncodeLoadedLines();
     };
     for (bool records : {true, false}) {
@@ -190,10 +196,8 @@ TEST_F(QuoteLineBufferTest, AFileAndItsBytesInMemoryLoadAndEncodeAlike) {
             auto fromText = std::make_unique<QuoteLineBuffer>();
             WriteBytes("export.txt", file);
             fromFile->filePath = "export.txt";
-            fromFile->LoadFile();
-            fromText->LoadText(file);
+            EXPECT_EQ(fromFile->LoadFile(), fromText->LoadText(file));
             ASSERT_EQ(fromFile->LoadedLines(), fromText->LoadedLines());
-            EXPECT_EQ(fromFile->TooManyLines(), fromText->TooManyLines());
             EXPECT_TRUE(std::equal(fromFile->lines, fromFile->lines + fromFile->LoadedLines(), fromText->lines));
             if (records) {
                 EXPECT_EQ(fromFile->EncodeLoadedRecords(), fromText->EncodeLoadedRecords());
@@ -203,7 +207,7 @@ TEST_F(QuoteLineBufferTest, AFileAndItsBytesInMemoryLoadAndEncodeAlike) {
         }
     }
     auto across = std::make_unique<QuoteLineBuffer>();
-    across->LoadText(around(65536 - 5, "\r\n"));
+    EXPECT_EQ(across->LoadText(around(65536 - 5, "\r\n")), ExportFileLoad::kLoaded);
     EXPECT_EQ(across->LoadedLines(), 3);
     EXPECT_EQ(across->lines[0].back(), '"');  // the CR LF across the pieces ends the line
 }
@@ -213,28 +217,25 @@ TEST_F(QuoteLineBufferTest, MoreLinesThanSlotsAreReported) {
     const std::string encoded = Records(full);
     const std::string lastField = "&R4999=19,167,1,v";  // line 5000 is the 167th of record 19
     EXPECT_EQ(encoded.substr(encoded.size() - lastField.size()), lastField);
-    EXPECT_FALSE(buffer_->TooManyLines());
+    EXPECT_EQ(load_, ExportFileLoad::kLoaded);
     EXPECT_EQ(Records(full + "\"1\",\"unread\""), encoded);  // a last line without its line feed is not read
-    EXPECT_FALSE(buffer_->TooManyLines());
+    EXPECT_EQ(load_, ExportFileLoad::kLoaded);
 
-    Lines(full + "\"1\",\"over\"\n");
-    EXPECT_TRUE(buffer_->TooManyLines());
+    Load(full + "\"1\",\"over\"\n");
+    EXPECT_EQ(load_, ExportFileLoad::kTooManyLines);
     EXPECT_EQ(buffer_->lines[QuoteLineBuffer::kLineCapacity - 1], "\"19\",\"v\"");  // line 5000 of ManyLines
-    Lines("short\n");
-    EXPECT_FALSE(buffer_->TooManyLines());
-    Lines(full + "\"1\",\"over\"\n");
-    buffer_->filePath = "gone.txt";
-    buffer_->EncodeLines();
-    EXPECT_FALSE(buffer_->TooManyLines());  // the last load found no file, so no lines at all
+    Load("short\n");
+    EXPECT_EQ(load_, ExportFileLoad::kLoaded);
 }
 
-TEST_F(QuoteLineBufferTest, AMissingFileIsReportedAndGivesAnEmptyFieldPart) {
+TEST_F(QuoteLineBufferTest, AMissingFileLoadsNoLineAndGivesAnEmptyFieldPart) {
+    Load("a\nb\n");
     buffer_->filePath = "C:\\RATER\\missing.txt";
-    EXPECT_EQ(buffer_->EncodeRecords(), "");
-    EXPECT_EQ(buffer_->EncodeLines(), "");
-    const std::vector<std::string> expected(2, "File does not exist C:\\RATER\\missing.txt");
-    EXPECT_EQ(fake::Platform().messages, expected);
-    EXPECT_FALSE(buffer_->TooManyLines());
+    EXPECT_EQ(buffer_->LoadFile(), ExportFileLoad::kMissing);
+    EXPECT_EQ(buffer_->LoadedLines(), 0);
+    EXPECT_EQ(buffer_->EncodeLoadedRecords(), "");
+    EXPECT_EQ(buffer_->EncodeLoadedLines(), "");
+    EXPECT_TRUE(fake::Platform().messages.empty());  // telling the agent is the import's caller's
 }
 
 // The steps of the record encoding done literally, one erase from the front per cut, as a

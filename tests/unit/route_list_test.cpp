@@ -43,7 +43,7 @@ TEST_F(RouteListTest, RowsSplitIntoTheColumnsTheyReachWithNothingTrimmed) {
     for (int n = static_cast<int>(values.size()) + 1; n <= 103; ++n) values.push_back("value " + std::to_string(n));
     WriteRouteFile(values);
 
-    RouteList list("ITC", "VANTREL");
+    RouteList list(RunRater::Of(*FindRater("ITC")), "VANTREL");
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const RouteListRow& row = list.Row(static_cast<int>(i) + 1);
         EXPECT_EQ((std::vector<std::string>{cases[i][0], row.company, row.raterCode, row.state, row.productName,
@@ -55,7 +55,7 @@ TEST_F(RouteListTest, RowsSplitIntoTheColumnsTheyReachWithNothingTrimmed) {
 }
 
 TEST_F(RouteListTest, AMissingFileCostsTheReadersRetriesAndLeavesTheListEmpty) {
-    RouteList list("FSC", "VANTREL");
+    RouteList list(RunRater::Of(*FindRater("FSC")), "VANTREL");
     EXPECT_EQ(fake::Platform().sleepCalls, 100);
     EXPECT_EQ(fake::Platform().sleptMilliseconds, 5000);
     EXPECT_TRUE(fake::Platform().messages.empty());
@@ -84,8 +84,8 @@ TEST_F(RouteListTest, OnlyAQqRunOfADaredeProgramReadsTheToveFolder) {
     };
     WriteRouteFile({kRow});
     for (const auto& c : cases) {
-        RouteList list(c.raterCode, c.programName);
-        EXPECT_EQ(list.RaterCode() + "|" + list.ProgramName(), std::string(c.raterCode) + "|" + c.programName);
+        const Rater* rater = FindRater(c.raterCode);
+        RouteList list(rater ? RunRater::Of(*rater) : RunRater(), c.programName);
         EXPECT_EQ(list.RouteFilePath(), c.file) << c.raterCode << " " << c.programName;
         // The file in the working directory is read exactly when it is the chosen one.
         EXPECT_EQ(list.RawRow(1) == kRow, std::string(c.file) == "Route.dat") << c.raterCode << " " << c.programName;

@@ -11,6 +11,7 @@
 #include "import/import_history.h"
 #include "import/run_import.h"
 #include "platform/clock.h"
+#include "app/import_inputs.h"
 #include "ui/status_dialog.h"
 #include "platform/fake/state.h"
 #include "platform/shell.h"
@@ -45,15 +46,20 @@ protected:
                    ";\r\n;\r\nkrn/import.asp;\r\nkrn/start.asp;\r\n;\r\n;\r\n;\r\nN;\r\nQQ;\r\n" + product + ";\r\n");
     }
 
-    // Builds, prepares and fills the window the way start-up does, then imports.
-    ImportOutcome::Result Import(const std::string& rater, const std::string& file = "quote.txt") {
-        dialog_ = std::make_unique<StatusDialog>(file, rater, "2.101020");
-        dialog_->Create();
-        dialog_->Prepare();
+    // Reads what the import needs and runs it in the status window, as start-up does.
+    ImportOutcome::Result Import(const std::string& raterCode, const std::string& file = "quote.txt") {
+        const RunRater rater = RaterOf(raterCode);
+        ImportInputs inputs = ReadImportInputs(rater);
         fake::Platform().events.clear();
         fake::Platform().sleeps.clear();
-        outcome_ = dialog_->RunImport();
+        outcome_ =
+            StatusDialog::ShowImport({"2.101020", rater, file, *inputs.settings, *inputs.routes, platform::LocalTime});
         return outcome_.result;
+    }
+
+    static RunRater RaterOf(const std::string& code) {
+        const Rater* rater = FindRater(code);
+        return rater ? RunRater::Of(*rater) : RunRater();
     }
 
     const platform::FormPost& ThePost() {
@@ -63,8 +69,11 @@ protected:
 
     std::vector<std::string> ProgressTexts() {
         std::vector<std::string> texts;
+        // What the import showed, after the window's own first line.
         for (const std::string& e : fake::Platform().events) {
-            if (e.rfind("text 133 1004 ", 0) == 0) texts.push_back(e.substr(14));
+            if (e.rfind("text 133 1004 ", 0) == 0 && e.rfind("text 133 1004 Importing file ", 0) != 0) {
+                texts.push_back(e.substr(14));
+            }
         }
         return texts;
     }
@@ -80,7 +89,6 @@ protected:
         EXPECT_EQ(fake::Platform().shellRequests[0].file, link);
     }
 
-    std::unique_ptr<StatusDialog> dialog_;
     ImportOutcome outcome_;
 };
 
@@ -112,7 +120,8 @@ TEST_F(RunImportTest, PostsTheFormAndWritesTheExportLog) {
     EXPECT_EQ(ProgressTexts(),
               (std::vector<std::string>{"Writing Export Log...", "Connecting to 127.0.0.1", "Sending Data to 127.0.0.1",
                                         "Import Complete! Opening Web Site 127.0.0.1"}));
-    EXPECT_EQ(fake::ControlText(*dialog_, 1007), "2.101020");
+    EXPECT_NE(std::find(fake::Platform().events.begin(), fake::Platform().events.end(), "text 133 1007 2.101020"),
+              fake::Platform().events.end());
     EXPECT_TRUE(fake::Platform().messages.empty());
 }
 
@@ -124,8 +133,11 @@ TEST_F(RunImportTest, WithoutALaunchPageTheStartupLinkOpensAfterThreeSeconds) {
     EXPECT_EQ(request.parameters, "");
     EXPECT_EQ(request.directory, "");
     EXPECT_EQ(request.showCommand, platform::kShowNormal);
+    // The hand-off is the last thing before the window closes, three seconds after the post.
     const auto& events = fake::Platform().events;
-    EXPECT_EQ(events.back(), "shell " + request.file);
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events[events.size() - 2], "shell " + request.file);
+    EXPECT_EQ(events.back(), "destroy 133");
     EXPECT_EQ(fake::Platform().sleeps.back(), 3000);
 }
 
@@ -188,7 +200,7 @@ TEST_F(RunImportTest, OnlyFscUsesTheRecordEncoding) {
     Import("FSC");
     EXPECT_NE(ThePost().body.find("&R0=1,1,1,SMITH&R1=1,1,2,JOHN"), std::string::npos);
     fake::Platform().posts.clear();
-    Import("fsc");
+    Import("ITC");
     EXPECT_NE(ThePost().body.find("&R0=\"1\",\"SMITH\",\"JOHN\""), std::string::npos);
 }
 
@@ -438,6 +450,7 @@ class RecordingProgress : public ImportProgress {
 public:
     void ShowProgress(const std::string& text) override { shown.push_back("progress " + text); }
     void ShowVersion(const std::string& text) override { shown.push_back("version " + text); }
+    void ShowNotice(const std::string& text) override { shown.push_back("notice " + text); }
     bool AskForPassword(platform::FormRequest&) override {
         shown.push_back("password");
         return passwordGiven;
@@ -457,7 +470,7 @@ TEST_F(RunImportTest, TheImportAloneShowsItsProgressAndLeavesMessagesAndTheHandO
     progress.passwordGiven = true;
 
     const ImportOutcome taken =
-        RunImport({"2.101020", "QQ", "quote.txt", settings, routes, platform::LocalTime}, progress);
+        RunImport({"2.101020", RaterOf("QQ"), "quote.txt", settings, routes, platform::LocalTime}, progress);
     EXPECT_EQ(taken.result, Result::kTaken);
     EXPECT_EQ(progress.shown,
               (std::vector<std::string>{"progress Writing Export Log...", "version 2.101020",
@@ -471,7 +484,7 @@ TEST_F(RunImportTest, TheImportAloneShowsItsProgressAndLeavesMessagesAndTheHandO
 
     fake::Platform().postResult = Answer(302, "Found", "http://login.test/");
     const ImportOutcome refused =
-        RunImport({"2.101020", "QQ", "quote.txt", settings, routes, platform::LocalTime}, progress);
+        RunImport({"2.101020", RaterOf("QQ"), "quote.txt", settings, routes, platform::LocalTime}, progress);
     EXPECT_EQ(refused.result, Result::kRefused);
     EXPECT_EQ(refused.Messages(), std::vector<std::string>{"The server 127.0.0.1 answered \"302 Found\" (to "
                                                            "http://login.test/).\nThe quote was not imported."});

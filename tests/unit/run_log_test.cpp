@@ -8,7 +8,7 @@ using RunLogTest = InTestFolder;
 
 TEST_F(RunLogTest, AnEmptyLogSavesTwentyEmptyLines) {
     RunLog log;
-    EXPECT_TRUE(log.Save());
+    EXPECT_TRUE(log.Save("vantrel.log"));
     std::string expected;
     for (int i = 0; i < 20; ++i) expected += "\r\n";
     EXPECT_EQ(ReadBytes("vantrel.log"), expected);
@@ -33,10 +33,10 @@ TEST_F(RunLogTest, ASecondSaveReplacesTheFirst) {
     RunLog first;
     first.AddLine("first start");
     first.AddLine("more");
-    first.Save();
+    ASSERT_TRUE(first.Save("vantrel.log"));
     RunLog second;
     second.AddLine("second start");
-    second.Save();
+    ASSERT_TRUE(second.Save("vantrel.log"));
     std::string expected = "second start\r\n";
     for (int i = 0; i < 19; ++i) expected += "\r\n";
     EXPECT_EQ(ReadBytes("vantrel.log"), expected);

@@ -29,7 +29,7 @@ TEST(SwitchCut, DropsTheSlashTheCharacterBeforeItAndTheRest) {
 TEST(DecideStart, NoArgumentsOpensTheMainWindowQuietly) {
     const StartDecision d = Decide("FSC", "   ");
     EXPECT_EQ(d.commandText, "");
-    EXPECT_EQ(d.raterCode, "");
+    EXPECT_EQ(d.rater.Code(), "");
     EXPECT_EQ(d.logLines, std::vector<std::string>{"Command line parameters = "});
     EXPECT_TRUE(d.messages.empty());
 }
@@ -59,7 +59,7 @@ TEST(DecideStart, RaterRulesDeriveTheExportFilePath) {
     };
     for (const Case& c : cases) {
         const StartDecision d = Decide(c.rater, c.arguments, c.programName, c.programFolder);
-        EXPECT_EQ(d.raterCode, c.rater) << c.arguments;
+        EXPECT_EQ(d.rater.Code(), c.rater) << c.arguments;
         EXPECT_EQ(d.exportFilePath, c.path) << c.rater << " " << c.arguments;
         EXPECT_EQ(d.logLines.back(), std::string("Comparative Rater FORCE = ") + c.rater);
         EXPECT_TRUE(d.messages.empty());
@@ -69,7 +69,7 @@ TEST(DecideStart, RaterRulesDeriveTheExportFilePath) {
 TEST(DecideStart, AnUnknownRaterShowsTheAutoDetectMessage) {
     for (const char* rater : {"AUTO", "", "itc", "FSC "}) {
         const StartDecision d = Decide(rater, "C:\\Q.TXT");
-        EXPECT_EQ(d.raterCode, "");
+        EXPECT_EQ(d.rater.Code(), "");
         EXPECT_EQ(d.exportFilePath, "");
         EXPECT_EQ(d.logLines,
                   (std::vector<std::string>{"Command line parameters = C:\\Q.TXT", "Comparative Rater = "}));
@@ -98,7 +98,7 @@ TEST(DecideStart, SwitchesAreFoundAnywhereInTheCommand) {
 TEST(DecideStart, LogFileModeImportsTheCommandAsALog) {
     const StartDecision d = Decide("FSC", "c:\\logs\\export.log.tt /pause");
     EXPECT_TRUE(d.logFileMode);
-    EXPECT_EQ(d.raterCode, "LOG");
+    EXPECT_EQ(d.rater.Code(), "LOG");
     EXPECT_EQ(d.exportFilePath, "C:\\LOGS\\EXPORT.LOG.TT");
     EXPECT_EQ(d.logLines, (std::vector<std::string>{"PAUSE parameter = TRUE", "Export log passed = TRUE",
                                                     "Command line parameters = C:\\LOGS\\EXPORT.LOG.TT ",

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "platform/fake/state.h"
-#include "support/tove_folder.h"
+#include "config/tove_folder.h"
 #include "test_folder.h"
 
 namespace {

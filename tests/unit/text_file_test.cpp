@@ -12,15 +12,6 @@ namespace {
 
 class TextFileTest : public InTestFolder {
 protected:
-    void SetUp() override {
-        InTestFolder::SetUp();
-        SetFailureReporter([this](const std::string& message) { reported.push_back(message); });
-    }
-    void TearDown() override {
-        SetFailureReporter(nullptr);
-        InTestFolder::TearDown();
-    }
-
     // Reads `bytes` back with `separator` into eight slots pre-filled with "untouched".
     std::vector<std::string> Read(const std::string& bytes, char separator, std::size_t capacity = 8) {
         WriteBytes("in.txt", bytes);
@@ -28,8 +19,6 @@ protected:
         EXPECT_TRUE(ReadFields("in.txt", separator, values.data(), capacity));
         return values;
     }
-
-    std::vector<std::string> reported;  // what the file module told its failure reporter
 };
 
 std::vector<std::string> Slots(std::vector<std::string> front, std::size_t total) {
@@ -85,7 +74,7 @@ TEST_F(TextFileTest, AMissingFileIsTriedAHundredTimesThenLeftAlone) {
     EXPECT_EQ(values[0], "keep");
     EXPECT_EQ(fake::Platform().sleepCalls, 100);
     EXPECT_EQ(fake::Platform().sleptMilliseconds, 5000);
-    EXPECT_TRUE(reported.empty());
+    EXPECT_TRUE(fake::Platform().messages.empty());
 }
 
 TEST_F(TextFileTest, OpenFileReportsAFailureOnlyWhenAsked) {
@@ -93,11 +82,10 @@ TEST_F(TextFileTest, OpenFileReportsAFailureOnlyWhenAsked) {
     EXPECT_FALSE(OpenFile("missing.txt", OpenMode::kReadOnly, RetryPolicy::kSingle, OpenFailure::kReport));
     EXPECT_FALSE(OpenFile("missing.txt", OpenMode::kReadOnly, RetryPolicy::kNetwork, OpenFailure::kHandBack));
     EXPECT_FALSE(OpenFile("missing.txt", OpenMode::kReadOnly, RetryPolicy::kSingle, OpenFailure::kHandBack));
-    EXPECT_EQ(reported,
+    EXPECT_EQ(fake::Platform().messages,
               (std::vector<std::string>{"Network Open failed: missing.txt", "Single Open failed: missing.txt"}));
     // 100 tries each for the two network opens; the others try once without a pause.
     EXPECT_EQ(fake::Platform().sleepCalls, 200);
-    EXPECT_TRUE(fake::Platform().messages.empty());  // the reporter, not the file module, shows messages
 }
 
 TEST_F(TextFileTest, OpenModesOpenByTheirLibraryModes) {

@@ -102,19 +102,12 @@ TEST(TlsHostsTest, OneEntryPerHostAndAlwaysStaysAlways) {
 
 class TlsHostsFileTest : public InTestFolder {
 protected:
-    void SetUp() override {
-        InTestFolder::SetUp();
-        SetFailureReporter([this](const std::string& message) { reported_ += message + "\n"; });
-    }
     void TearDown() override {
-        SetFailureReporter(nullptr);
         // One try, no pause, nothing told: the file is only a memory.
         EXPECT_EQ(fake::Platform().sleeps, std::vector<int>());
-        EXPECT_EQ(reported_, "");
+        EXPECT_EQ(fake::Platform().messages, std::vector<std::string>());
         InTestFolder::TearDown();
     }
-
-    std::string reported_;
 };
 
 TEST_F(TlsHostsFileTest, TheFileIsReadAndRewrittenWithTheEntriesStillKnown) {
