@@ -1,7 +1,8 @@
 ; VantrelSetup.exe: the per-user installer of Vantrel.exe.
 ;
 ;   makensis -DVANTREL_EXE=<path of Vantrel.exe> -DOUTFILE=<setup path> [-DSIGN=<command>]
-;            [-DAGENCY_SETTINGS=<Vantrel.dat> [-DAGENCY_ROUTES=<PRoute.dat>]] installer/vantrel.nsi
+;            [-DAGENCY_SETTINGS=<Vantrel.dat> [-DAGENCY_ROUTES=<PRoute.dat>] [-DAGENCY_TLS_HOSTS=<TlsHosts.dat>]]
+;            installer/vantrel.nsi
 ;
 ; (/D instead of -D with makensis on Windows.) scripts/package.sh passes these; SIGN is the
 ; command that signs a file named after it (bash scripts/sign.sh). The version
@@ -23,7 +24,9 @@
 ; it there: the installer records the file's time and size as it wrote them, and a file found
 ; with another time or size (or with no record, as after a removal) is someone's and is kept.
 ; That is Windows Installer's own rule for data files, with the time and size standing in for
-; the file hash NSIS cannot take without a plug-in.
+; the file hash NSIS cannot take without a plug-in. TlsHosts.dat, the hosts IT knows to take
+; TLS, is installed like Vantrel.dat, only where there is none: Vantrel adds the hosts it
+; learns to the same file.
 
 Unicode true
 ; 64-bit stubs: the installer and uninstaller run on 64-bit Windows and under wine64.
@@ -138,6 +141,9 @@ Section "Vantrel" SectionProgram
     ; The agent's settings: only where there are none.
     SetOverwrite off
     File "/oname=Vantrel.dat" "${AGENCY_SETTINGS}"
+!ifdef AGENCY_TLS_HOSTS
+    File "/oname=TlsHosts.dat" "${AGENCY_TLS_HOSTS}"
+!endif
     SetOverwrite on
 !endif
 !ifdef AGENCY_ROUTES

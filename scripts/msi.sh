@@ -2,7 +2,7 @@
 # Builds DIR/Vantrel.msi, the per-user Windows Installer package of DIR/Vantrel.exe, with
 # Debian's wixl from installer/vantrel.wxs, and signs it (scripts/sign.sh):
 #
-#   bash scripts/msi.sh DIR [VERSION] [--settings Vantrel.dat] [--routes PRoute.dat]
+#   bash scripts/msi.sh DIR [VERSION] [--settings Vantrel.dat] [--routes PRoute.dat] [--tls-hosts TlsHosts.dat]
 #
 # VERSION, four numbers such as 2.10.10.20, is the one in res/version.h unless given (the
 # tests build a higher one to upgrade to). Windows Installer compares only three fields of a
@@ -12,22 +12,25 @@
 #
 # With --settings (and --routes), the package is an agency's: it also installs that settings
 # file (only where there is none, kept at removal) and that routes file (replaced by Windows
-# Installer's rule for data files, kept at removal), and has a product code of its own.
+# Installer's rule for data files, kept at removal), and, with --tls-hosts, that list of hosts
+# known to take TLS (like the settings: only where there is none, kept at removal); it has a
+# product code of its own.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 dir=$(cd "$1" && pwd)
 shift
 version=""
-settings="" routes=""
+settings="" routes="" tls_hosts=""
 while [ $# -gt 0 ]; do
     case "$1" in
         --settings) settings=$(realpath "$2"); shift 2 ;;
         --routes) routes=$(realpath "$2"); shift 2 ;;
+        --tls-hosts) tls_hosts=$(realpath "$2"); shift 2 ;;
         *) version=$1; shift ;;
     esac
 done
-[ -n "$settings" ] || [ -z "$routes" ] || { echo "$0: --routes needs --settings" >&2; exit 2; }
+[ -n "$settings" ] || [ -z "$routes$tls_hosts" ] || { echo "$0: --routes and --tls-hosts need --settings" >&2; exit 2; }
 [ -n "$version" ] || version=$(sed -n 's/^#define VANTREL_VERSION_[1-4] \([0-9]*\)$/\1/p' "$ROOT/res/version.h" | paste -sd.)
 IFS=. read -r major minor build revision extra <<<"$version"
 if [ -n "${extra:-}" ] || ! [[ "$major.$minor.$build.$revision" =~ ^[0-9]+\.[0-9]+\.[0-9]{1,2}\.[0-9]{1,2}$ ]] ||
@@ -46,6 +49,7 @@ upgrade_code=$(sed -n 's/.*UpgradeCode="\([^"]*\)".*/\1/p' "$ROOT/installer/vant
 carried=""
 [ -z "$settings" ] || carried+=" settings $(sha256sum <"$settings" | cut -d' ' -f1)"
 [ -z "$routes" ] || carried+=" routes $(sha256sum <"$routes" | cut -d' ' -f1)"
+[ -z "$tls_hosts" ] || carried+=" tls-hosts $(sha256sum <"$tls_hosts" | cut -d' ' -f1)"
 product_code=$(python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.UUID(sys.argv[1]), sys.argv[2])).upper())' \
     "$upgrade_code" "$product_version$carried")
 
@@ -64,6 +68,10 @@ if [ -n "$settings" ]; then
         cp "$routes" "$dir/agency/PRoute.dat"
         agency+=(-D AgencyRoutes=agency/PRoute.dat)
     fi
+    if [ -n "$tls_hosts" ]; then
+        cp "$tls_hosts" "$dir/agency/TlsHosts.dat"
+        agency+=(-D AgencyTlsHosts=agency/TlsHosts.dat)
+    fi
 fi
 (cd "$dir" && wixl -a x64 -D VantrelExe=Vantrel.exe -D "ProductVersion=$product_version" \
     -D "ProductCode=$product_code" "${agency[@]}" -o Vantrel.msi "$ROOT/installer/vantrel.wxs")
@@ -76,6 +84,9 @@ rm -rf "$dir/agency"
 # someone changed (modified later than created).
 [ -z "$settings" ] || msibuild "$msi" -q "UPDATE \`Component\` SET \`Attributes\` = 144 WHERE \`Component\` = 'AgencySettings'"
 [ -z "$routes" ] || msibuild "$msi" -q "UPDATE \`Component\` SET \`Attributes\` = 16 WHERE \`Component\` = 'AgencyRoutes'"
+# TlsHosts.dat is the PC's once Vantrel learns hosts into it: as Vantrel.dat, never overwritten
+# and kept at removal.
+[ -z "$tls_hosts" ] || msibuild "$msi" -q "UPDATE \`Component\` SET \`Attributes\` = 144 WHERE \`Component\` = 'AgencyTlsHosts'"
 
 # A package of the same version upgrades an installed one of another product code (plain to
 # agency, agency to plain): the upgrade row's maximum is inclusive (512), which wixl cannot

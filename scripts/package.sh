@@ -3,7 +3,7 @@
 # runs (scripts/sign.sh: with the agency's certificate when one is given, else it says the
 # files are unsigned):
 #
-#   bash scripts/package.sh DIR [--settings Vantrel.dat [--routes PRoute.dat]]
+#   bash scripts/package.sh DIR [--settings Vantrel.dat [--routes PRoute.dat] [--tls-hosts TlsHosts.dat]]
 #
 #   DIR/Vantrel.exe         signed in place, before it is packed
 #   DIR/VantrelSetup.exe    NSIS (installer/vantrel.nsi); makensis has sign.sh sign the
@@ -24,6 +24,7 @@ while [ $# -gt 0 ]; do
     case "$1" in
         --settings) nsis_agency+=("-DAGENCY_SETTINGS=$(realpath "$2")"); shift 2 ;;
         --routes) nsis_agency+=("-DAGENCY_ROUTES=$(realpath "$2")"); shift 2 ;;
+        --tls-hosts) nsis_agency+=("-DAGENCY_TLS_HOSTS=$(realpath "$2")"); shift 2 ;;
         *) echo "$0: unknown option $1" >&2; exit 2 ;;
     esac
 done

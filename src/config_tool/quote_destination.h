@@ -7,8 +7,11 @@
 
 #include "config/import_settings.h"
 #include "config/route_table.h"
+#include "config/tls_hosts.h"
 
 // Lines of "what: value": the rater, the product, the server host, http or TLS, the post
 // address, the start-page address (with a sample import identifier) and the local launch
 // folder.
-std::vector<std::string> DescribeQuoteDestination(const ImportSettings& settings, RouteTable& routes);
+// A route's http:// server that `knownHosts` knows at `now` is posted to straight over TLS.
+std::vector<std::string> DescribeQuoteDestination(const ImportSettings& settings, RouteTable& routes,
+                                                  const KnownTlsHosts& knownHosts, UtcSeconds now);

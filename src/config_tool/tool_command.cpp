@@ -8,7 +8,7 @@ const char kToolUsage[] =
     "\n"
     "  vantrel_config --products [--routes PRoute.dat]\n"
     "      every product name the route table knows, with its server\n"
-    "  vantrel_config --check Vantrel.dat [--routes PRoute.dat]\n"
+    "  vantrel_config --check Vantrel.dat [--routes PRoute.dat] [--tls-hosts TlsHosts.dat]\n"
     "      checks the files; for sound ones, shows where the quotes will go (exit 0 sound, 1 not)\n"
     "  vantrel_config --write-settings Vantrel.dat --rater CODE --product NAME --post-file PATH\n"
     "                 --launch-file PATH --company NAME --qq-path FOLDER [--producer-code CODE]\n"
@@ -17,6 +17,9 @@ const char kToolUsage[] =
     "  vantrel_config --write-routes PRoute.dat [--site-mode TEXT]\n"
     "                 --route COMPANY RATER STATE PRODUCT SERVER BROWSER-PATH [--route ...]\n"
     "      writes the site routing file, one row per --route (BROWSER-PATH: UNDEFINED for none)\n"
+    "  vantrel_config --write-tls-hosts TlsHosts.dat --tls-host HOST [--tls-host HOST ...]\n"
+    "      adds each host as known to take TLS for good (\"always\") to the file, made if there is\n"
+    "      none; the other entries stay as they are\n"
     "\n"
     "Bad input (a missing or unreadable file, a file that is not 8-bit text, wrong options) exits 2.\n";
 
@@ -29,6 +32,7 @@ const std::map<std::string, Action> kActions = {
     {"--check", Action::kCheck},
     {"--write-settings", Action::kWriteSettings},
     {"--write-routes", Action::kWriteRoutes},
+    {"--write-tls-hosts", Action::kWriteTlsHosts},
 };
 
 // The named values of a settings file, each taken from the option that follows it.
@@ -81,6 +85,11 @@ private:
             return Value(option, *command_.routesFile);
         }
         if (option == "--site-mode") return Value(option, command_.siteMode);
+        if (option == "--tls-hosts") {
+            command_.tlsHostsFile.emplace();
+            return Value(option, *command_.tlsHostsFile);
+        }
+        if (option == "--tls-host") return Value(option, command_.tlsHosts.emplace_back());
         if (option == "--use-itc-zavezuda") {
             command_.settings.useItcZavezuda = true;
             settingsOptions_.push_back(option);
@@ -132,6 +141,13 @@ private:
                  {"--rater", "--product", "--post-file", "--launch-file", "--company", "--qq-path"}) {
                 if (!given_[required]) return std::string("--write-settings needs ") + required;
             }
+        }
+        if (command_.tlsHostsFile && action != Action::kCheck) return std::string("--tls-hosts belongs to --check");
+        if (action == Action::kWriteTlsHosts) {
+            if (command_.tlsHosts.empty()) return std::string("--write-tls-hosts needs at least one --tls-host");
+            if (command_.routesFile) return std::string("--routes belongs to --products, --check and --write-settings");
+        } else if (!command_.tlsHosts.empty()) {
+            return std::string("--tls-host belongs to --write-tls-hosts");
         }
         if (action == Action::kWriteRoutes) {
             if (command_.routesFile) return std::string("--routes belongs to --products, --check and --write-settings");

@@ -1,5 +1,6 @@
 #include "config_tool/tool_run.h"
 
+#include <ctime>
 #include <memory>
 #include <optional>
 
@@ -10,9 +11,15 @@
 #include "config_tool/quote_destination.h"
 #include "config_tool/route_file_check.h"
 #include "config_tool/settings_file_check.h"
+#include "config_tool/tls_hosts_file_check.h"
 #include "support/text_file.h"
 
 namespace {
+
+// The tool's clock: the C library's count of seconds since 1970 is UTC on every system.
+UtcSeconds Now() {
+    return static_cast<UtcSeconds>(std::time(nullptr));
+}
 
 class ToolRun {
 public:
@@ -32,6 +39,8 @@ public:
                 return WriteSettings();
             case ToolCommand::Action::kWriteRoutes:
                 return WriteRoutes();
+            case ToolCommand::Action::kWriteTlsHosts:
+                return WriteTlsHostsFile();
         }
         return kToolBadInput;
     }
@@ -88,11 +97,21 @@ private:
             routeFindings = CheckRouteFile(*routesBytes);
             Print(*command_.routesFile, routeFindings);
         }
-        if (HasProblems(findings) || HasProblems(routeFindings)) return kToolNotSound;
+        Findings hostFindings;
+        KnownTlsHosts knownHosts;
+        if (command_.tlsHostsFile) {
+            const std::optional<std::string> hostBytes = Read(*command_.tlsHostsFile);
+            if (!hostBytes) return kToolBadInput;
+            hostFindings = CheckTlsHostsFile(*hostBytes, Now());
+            Print(*command_.tlsHostsFile, hostFindings);
+            knownHosts = KnownTlsHosts::Parse(*hostBytes);
+        }
+        if (HasProblems(findings) || HasProblems(routeFindings) || HasProblems(hostFindings)) return kToolNotSound;
 
-        out_ << command_.file << (routesBytes ? " and " + *command_.routesFile + " are" : " is")
-             << " sound. Where the quotes will go:\n";
-        for (const std::string& line : DescribeQuoteDestination(settings, *routes)) out_ << "  " << line << "\n";
+        out_ << "The files are sound. Where the quotes will go:\n";
+        for (const std::string& line : DescribeQuoteDestination(settings, *routes, knownHosts, Now())) {
+            out_ << "  " << line << "\n";
+        }
         return kToolSound;
     }
 
@@ -123,6 +142,35 @@ private:
             return kToolNotSound;
         }
         if (WriteLines(values.data(), command_.file, ';', values.size()) == 0) return Unwritable();
+        out_ << "Wrote " << command_.file << ".\n";
+        return kToolSound;
+    }
+
+    // The hosts given, as entries that never expire, merged into the file's own.
+    int WriteTlsHostsFile() {
+        KnownTlsHosts hosts;
+        if (FileExists(command_.file)) {
+            const std::optional<std::string> bytes = Read(command_.file);
+            if (!bytes) return kToolBadInput;
+            // Entries the program cannot read would be lost in the rewrite: they are shown first.
+            const Findings findings = CheckTlsHostsFile(*bytes, Now());
+            Print(command_.file, findings);
+            if (HasProblems(findings)) {
+                out_ << command_.file << " was not written.\n";
+                return kToolNotSound;
+            }
+            hosts = KnownTlsHosts::Parse(*bytes);
+        }
+        for (const std::string& host : command_.tlsHosts) {
+            if (KnownTlsHosts::Parse(host + " always;\r\n").Entries().size() != 1) {
+                out_ << command_.file << ": \"" << host << "\" is not a host name\n"
+                     << command_.file << " was not written.\n";
+                return kToolNotSound;
+            }
+            // A host known already for good needs nothing more.
+            hosts.KnowAlways(host);
+        }
+        if (!WriteTlsHosts(command_.file, hosts, Now())) return Unwritable();
         out_ << "Wrote " << command_.file << ".\n";
         return kToolSound;
     }

@@ -32,21 +32,23 @@ def tool(*arguments):
 
 
 def write_agency_files(folder, server="http://127.0.0.1"):
-    """The agency's Vantrel.dat and PRoute.dat, made by the tool: the FSC rater and a product
-    routed to `server`."""
+    """The agency's Vantrel.dat, PRoute.dat and TlsHosts.dat, made by the tool: the FSC rater,
+    a product routed to `server`, and a host of the agency's known to take TLS."""
     folder.mkdir(parents=True, exist_ok=True)
     tool("--write-routes", folder / "PRoute.dat", "--route", "E2E MUTUAL", "FSC", "IL", "DEMO AUTO", server,
          "UNDEFINED")
     tool("--write-settings", folder / "Vantrel.dat", "--rater", "FSC", "--product", "DEMO AUTO", "--post-file",
          "krn/import.asp", "--launch-file", "krn/start.asp", "--company", "E2E Agency", "--qq-path", "",
          "--routes", folder / "PRoute.dat")
+    tool("--write-tls-hosts", folder / "TlsHosts.dat", "--tls-host", "secure.agency.example")
     return folder / "Vantrel.dat", folder / "PRoute.dat"
 
 
 def build_packages(folder, settings, routes):
-    result = subprocess.run(["bash", str(INSTALLER), "--settings", str(settings), "--routes", str(routes), "--out",
-                             str(folder)], stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=900,
-                            check=False)
+    tls_hosts = settings.parent / "TlsHosts.dat"
+    result = subprocess.run(["bash", str(INSTALLER), "--settings", str(settings), "--routes", str(routes),
+                             "--tls-hosts", str(tls_hosts), "--out", str(folder)], stdin=subprocess.DEVNULL,
+                            capture_output=True, text=True, timeout=900, check=False)
     assert result.returncode == 0, result.stdout[-3000:] + result.stderr[-3000:]
     return folder / "Vantrel.msi", folder / "VantrelSetup.exe"
 
@@ -68,11 +70,12 @@ def agency(tmp_path_factory):
     _, newer_routes = write_agency_files(root / "newer-files", server="http://127.0.0.2")
     newer_msi, newer_setup = build_packages(root / "newer", settings, newer_routes)
     result = subprocess.run(["bash", str(ROOT / "scripts" / "msi.sh"), str(root / "newer"), higher_version(),
-                             "--settings", str(settings), "--routes", str(newer_routes)],
+                             "--settings", str(settings), "--routes", str(newer_routes), "--tls-hosts",
+                             str(settings.parent / "TlsHosts.dat")],
                             stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=120, check=False)
     assert result.returncode == 0, result.stderr
     return {"settings": settings.read_bytes(), "routes": routes.read_bytes(), "newer_routes": newer_routes.read_bytes(),
-            "msi": msi, "setup": setup, "newer_msi": newer_msi, "newer_setup": newer_setup}
+            "tls_hosts": (settings.parent / "TlsHosts.dat").read_bytes(), "msi": msi, "setup": setup, "newer_msi": newer_msi, "newer_setup": newer_setup}
 
 
 def remove_everything(folders, *msis):
@@ -129,6 +132,7 @@ def test_the_agency_msi_carries_the_rules_in_its_tables(agency):
     components = {row[0]: row for row in table(agency["msi"], "Component")}
     assert (components["AgencySettings"][3], components["AgencySettings"][5]) == ("144", "AgencySettingsFile")
     assert (components["AgencyRoutes"][3], components["AgencyRoutes"][5]) == ("16", "AgencyRoutesFile")
+    assert (components["AgencyTlsHosts"][3], components["AgencyTlsHosts"][5]) == ("144", "AgencyTlsHostsFile")
     files = {row[0]: row for row in table(agency["msi"], "File")}
     assert files["AgencySettingsFile"][1:3] == ["AgencySettings", "Vantrel.dat"]
     assert files["AgencyRoutesFile"][1:3] == ["AgencyRoutes", "PRoute.dat"]
@@ -153,8 +157,9 @@ def test_a_fresh_install_imports_without_setup(prefix, folders, agency, handoff,
         assert msiexec("/i", windows_path(agency["msi"]), "/qn").returncode == 0
     else:
         assert wine(str(agency["setup"]), "/S", timeout=180).returncode == 0
-    assert {"PRoute.dat", "Vantrel.dat", "Vantrel.exe"} <= set(folders.files())
+    assert {"PRoute.dat", "TlsHosts.dat", "Vantrel.dat", "Vantrel.exe"} <= set(folders.files())
     assert (folders.install / "Vantrel.dat").read_bytes() == agency["settings"]
+    assert (folders.install / "TlsHosts.dat").read_bytes() == agency["tls_hosts"]
     assert (folders.install / "PRoute.dat").read_bytes() == agency["routes"]
 
     database = tmp_path / "receiver.sqlite"
@@ -172,7 +177,8 @@ def test_a_fresh_install_imports_without_setup(prefix, folders, agency, handoff,
 
 
 def test_msi_installs_and_upgrades_keep_the_agents_settings(folders, agency):
-    agents = {"Vantrel.dat": AGENTS_SETTINGS, "Route.dat": b"ROUTE;\r\n", "quotes.txt": b"kept\r\n"}
+    agents = {"Vantrel.dat": AGENTS_SETTINGS, "TlsHosts.dat": b"learned.example 2030-01-01T00:00:00Z;\r\n",
+              "Route.dat": b"ROUTE;\r\n", "quotes.txt": b"kept\r\n"}
 
     def agents_files_kept():
         return {name: (folders.install / name).read_bytes() for name in agents} == agents
@@ -226,11 +232,16 @@ def test_nsis_installs_keep_the_agents_settings_and_changed_routes(folders, agen
     install(agency["setup"])
     assert (folders.install / "Vantrel.dat").read_bytes() == agency["settings"]
     assert (folders.install / "PRoute.dat").read_bytes() == agency["routes"]
+    assert (folders.install / "TlsHosts.dat").read_bytes() == agency["tls_hosts"]
 
-    # The agent's own settings are never overwritten; routes nobody changed are replaced.
+    # The agent's own settings and the hosts the PC learned are never overwritten; routes
+    # nobody changed are replaced.
+    learned = b"learned.example 2030-01-01T00:00:00Z;\r\n"
     (folders.install / "Vantrel.dat").write_bytes(AGENTS_SETTINGS)
+    (folders.install / "TlsHosts.dat").write_bytes(learned)
     install(agency["newer_setup"])
     assert (folders.install / "Vantrel.dat").read_bytes() == AGENTS_SETTINGS
+    assert (folders.install / "TlsHosts.dat").read_bytes() == learned
     assert (folders.install / "PRoute.dat").read_bytes() == agency["newer_routes"]
 
     # Routes someone changed are kept.
@@ -242,7 +253,7 @@ def test_nsis_installs_keep_the_agents_settings_and_changed_routes(folders, agen
 
     # Removal keeps both.
     nsis_uninstall(folders, lambda: not (folders.install / "uninstall.exe").exists())
-    assert folders.files() == ["PRoute.dat", "Vantrel.dat"]
+    assert folders.files() == ["PRoute.dat", "TlsHosts.dat", "Vantrel.dat"]
     assert registry_values(NSIS_KEY) is None
 
 

@@ -9,6 +9,7 @@ import pytest
 
 from real_servers import Nginx
 from receiver import Receiver
+from test_agency_packages import tool
 from test_delivery import HTTP_ERROR
 from test_import import STATUS_WINDOW, prepare
 from test_networks import moved_to_tls, server_certificate  # noqa: F401 (a fixture)
@@ -153,7 +154,8 @@ def test_an_expired_entry_sends_the_post_to_port_80_again(program, handoff, serv
 
 
 def test_a_host_entered_in_advance_gets_the_first_import_over_tls(program, handoff, server_certificate):
-    program.write("TlsHosts.dat", b"LocalHost always;\r\n")
+    # Made in advance as IT makes it, by the configuration tool.
+    tool("--write-tls-hosts", program.path / "TlsHosts.dat", "--tls-host", "LocalHost")
     site = moved_to_tls(301, *server_certificate, 8080, strict_transport_security=["max-age=600"])
     with Receiver(port=8080) as upstream, Nginx(site, ports=(80, 443)) as nginx:
         run = import_fsc(program)

@@ -10,6 +10,7 @@
 #include "config_tool/closest_names.h"
 #include "config_tool/route_file_check.h"
 #include "config_tool/settings_file_check.h"
+#include "config_tool/tls_hosts_file_check.h"
 
 namespace {
 
@@ -192,4 +193,19 @@ TEST(RouteFileCheckTest, ValuesPastTheTablesTwoHundredAreAProblem) {
     EXPECT_EQ(Places(CheckRouteFile(RouteFile(rows))), std::vector<std::string>{"value 201"});
     rows.pop_back();
     EXPECT_TRUE(CheckRouteFile(RouteFile(rows)).empty());
+}
+
+TEST(TlsHostsFileCheckTest, EachValueTheProgramWouldSkipIsNamed) {
+    UtcSeconds now = 0;
+    ASSERT_TRUE(ParseUtcText("2026-12-09T12:00:00Z", now));
+    EXPECT_TRUE(CheckTlsHostsFile(Lines({"quotes.example.com always", "Other.Example 2027-12-09T17:11:38Z"}), now)
+                    .empty());
+    const Findings findings = CheckTlsHostsFile(
+        Lines({"quotes.example.com always", "quotes.example.com", "two words always", "x 2027-13-01T00:00:00Z",
+               "old.example 2026-12-09T12:00:00Z"}),
+        now);
+    EXPECT_EQ(Places(findings), (std::vector<std::string>{"value 2", "value 3", "value 4"}));
+    // Known until a moment means not at it.
+    EXPECT_EQ(Places(findings, Finding::Kind::kWarning), std::vector<std::string>{"value 5"});
+    EXPECT_EQ(Places(CheckTlsHostsFile("a always;\nb always;\r\n", now)), std::vector<std::string>{"line 1"});
 }

@@ -179,3 +179,35 @@ TEST_F(ConfigToolTest, TheProductListHasEveryNameOnceWithTheServerThatWins) {
         EXPECT_TRUE(names.insert(line.substr(0, line.find('\t'))).second) << line;
     }
 }
+
+TEST_F(ConfigToolTest, HostsAreMergedIntoTheKnownOnesAndTheCheckShowsThePostOverTls) {
+    // A host the PC learned is now known for good; the others join it.
+    const std::string learned = "learned.example 2099-01-01T00:00:00Z;\r\n";
+    WriteBytes("TlsHosts.dat", learned);
+    ASSERT_EQ(Run({"--write-tls-hosts", "TlsHosts.dat", "--tls-host", "127.0.0.1", "--tls-host", "LEARNED.example"})
+                  .status,
+              kToolSound);
+    EXPECT_EQ(ReadBytes("TlsHosts.dat"), "LEARNED.example always;\r\n127.0.0.1 always;\r\n");
+    ASSERT_EQ(Run({"--write-tls-hosts", "TlsHosts.dat", "--tls-host", "quotes.example"}).status, kToolSound);
+    EXPECT_EQ(ReadBytes("TlsHosts.dat"), "LEARNED.example always;\r\n127.0.0.1 always;\r\nquotes.example always;\r\n");
+
+    ASSERT_EQ(WriteDemoRoutes().status, kToolSound);
+    ASSERT_EQ(Run(DemoSettings()).status, kToolSound);
+    const ToolResult check = Run({"--check", "Vantrel.dat", "--routes", "PRoute.dat", "--tls-hosts", "TlsHosts.dat"});
+    EXPECT_EQ(check.status, kToolSound) << check.out;
+    EXPECT_NE(check.out.find("Post address: https://127.0.0.1/krn/import.asp\n"), std::string::npos) << check.out;
+    EXPECT_NE(check.out.find("Start page:   http://127.0.0.1/krn/start.asp"), std::string::npos) << check.out;
+}
+
+TEST_F(ConfigToolTest, AHostsFileTheProgramCannotReadWhollyIsNotRewritten) {
+    const std::string damaged = "ok.example always;\r\nnot an entry;\r\n";
+    WriteBytes("TlsHosts.dat", damaged);
+    const ToolResult merge = Run({"--write-tls-hosts", "TlsHosts.dat", "--tls-host", "new.example"});
+    EXPECT_EQ(merge.status, kToolNotSound);
+    EXPECT_NE(merge.out.find("TlsHosts.dat value 2: "), std::string::npos) << merge.out;
+    EXPECT_EQ(ReadBytes("TlsHosts.dat"), damaged);
+    EXPECT_EQ(Run({"--write-tls-hosts", "Other.dat", "--tls-host", "two words"}).status, kToolNotSound);
+    EXPECT_FALSE(std::filesystem::exists("Other.dat"));
+    EXPECT_EQ(Run({"--write-tls-hosts", "Other.dat"}).status, kToolBadInput);
+    EXPECT_EQ(Run({"--check", "Vantrel.dat", "--tls-host", "x"}).status, kToolBadInput);
+}
