@@ -198,12 +198,12 @@ TEST(RouteFileCheckTest, ValuesPastTheTablesTwoHundredAreAProblem) {
 TEST(TlsHostsFileCheckTest, EachValueTheProgramWouldSkipIsNamed) {
     UtcSeconds now = 0;
     ASSERT_TRUE(ParseUtcText("2026-12-09T12:00:00Z", now));
-    EXPECT_TRUE(CheckTlsHostsFile(Lines({"quotes.example.com always", "Other.Example 2027-12-09T17:11:38Z"}), now)
-                    .empty());
-    const Findings findings = CheckTlsHostsFile(
-        Lines({"quotes.example.com always", "quotes.example.com", "two words always", "x 2027-13-01T00:00:00Z",
-               "old.example 2026-12-09T12:00:00Z"}),
-        now);
+    EXPECT_TRUE(
+        CheckTlsHostsFile(Lines({"quotes.example.com always", "Other.Example 2027-12-09T17:11:38Z"}), now).empty());
+    const Findings findings =
+        CheckTlsHostsFile(Lines({"quotes.example.com always", "quotes.example.com", "two words always",
+                                 "x 2027-13-01T00:00:00Z", "old.example 2026-12-09T12:00:00Z"}),
+                          now);
     EXPECT_EQ(Places(findings), (std::vector<std::string>{"value 2", "value 3", "value 4"}));
     // Known until a moment means not at it.
     EXPECT_EQ(Places(findings, Finding::Kind::kWarning), std::vector<std::string>{"value 5"});

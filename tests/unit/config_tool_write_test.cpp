@@ -184,9 +184,9 @@ TEST_F(ConfigToolTest, HostsAreMergedIntoTheKnownOnesAndTheCheckShowsThePostOver
     // A host the PC learned is now known for good; the others join it.
     const std::string learned = "learned.example 2099-01-01T00:00:00Z;\r\n";
     WriteBytes("TlsHosts.dat", learned);
-    ASSERT_EQ(Run({"--write-tls-hosts", "TlsHosts.dat", "--tls-host", "127.0.0.1", "--tls-host", "LEARNED.example"})
-                  .status,
-              kToolSound);
+    ASSERT_EQ(
+        Run({"--write-tls-hosts", "TlsHosts.dat", "--tls-host", "127.0.0.1", "--tls-host", "LEARNED.example"}).status,
+        kToolSound);
     EXPECT_EQ(ReadBytes("TlsHosts.dat"), "LEARNED.example always;\r\n127.0.0.1 always;\r\n");
     ASSERT_EQ(Run({"--write-tls-hosts", "TlsHosts.dat", "--tls-host", "quotes.example"}).status, kToolSound);
     EXPECT_EQ(ReadBytes("TlsHosts.dat"), "LEARNED.example always;\r\n127.0.0.1 always;\r\nquotes.example always;\r\n");
