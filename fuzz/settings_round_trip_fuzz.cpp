@@ -42,12 +42,12 @@ void CheckFileRoundTrip(const std::string& bytes, const ImportSettings& inMemory
 
     ImportSettings first;
     CheckSameValues(first, inMemory);
-    first.Save();
+    FUZZ_CHECK(first.Save());
     FUZZ_CHECK(fuzz::ReadFile(kSettingsFileName) == saved);
 
     ImportSettings second;
     CheckSameValues(first, second);
-    second.Save();
+    FUZZ_CHECK(second.Save());
     FUZZ_CHECK(fuzz::ReadFile(kSettingsFileName) == saved);
 
     // The settings file is all there is in the folder.

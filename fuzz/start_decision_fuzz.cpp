@@ -27,8 +27,8 @@
 
 namespace {
 
-const char* const kRaters[] = {"FSC", "AAR", "QUO", "ITC", "MC", "QP", "CCI", "QQ", "AUTO", ""};
-constexpr std::size_t kRaterCount = sizeof kRaters / sizeof kRaters[0];
+const char* const kConfiguredRaters[] = {"FSC", "AAR", "QUO", "ITC", "MC", "QP", "CCI", "QQ", "AUTO", ""};
+constexpr std::size_t kConfiguredRaterCount = sizeof kConfiguredRaters / sizeof kConfiguredRaters[0];
 
 bool IsKnownRater(const std::string& code) {
     for (const char* known : {"FSC", "AAR", "QUO", "ITC", "MC", "QP", "CCI", "QQ"}) {
@@ -113,7 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     facts.arguments = parts[0];
     facts.programName = text::ToUpper(parts[1]);
     facts.programFolder = ProgramFolder(parts[2], facts.programName);
-    facts.configuredRater = data[0] < 2 * kRaterCount ? kRaters[data[0] % kRaterCount] : parts[3];
+    facts.configuredRater =
+        data[0] < 2 * kConfiguredRaterCount ? kConfiguredRaters[data[0] % kConfiguredRaterCount] : parts[3];
 
     FUZZ_CHECK(facts.programFolder.find_first_of("abcdefghijklmnopqrstuvwxyz") == std::string::npos);
 
