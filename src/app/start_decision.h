@@ -35,4 +35,4 @@ std::string SwitchCut(const std::string& value);
 
 // Reads the command line: switches, the rater rule of the configured rater, the log lines
 // and the messages.
-StartDecision DecideStart(const StartFacts& facts);
+[[nodiscard]] StartDecision DecideStart(const StartFacts& facts);

@@ -49,8 +49,8 @@ public:
     // The server address (or the browser path) of the first slot whose product name equals
     // the key, both with trailing white space removed; case matters and leading blanks
     // count. Nothing without an equal slot.
-    std::optional<std::string> FindServer(const std::string& key);
-    std::optional<std::string> FindBrowserPath(const std::string& key);
+    [[nodiscard]] std::optional<std::string> FindServer(const std::string& key);
+    [[nodiscard]] std::optional<std::string> FindBrowserPath(const std::string& key);
 
     // Upper case, trailing white space removed.
     const std::string& SiteMode() const { return siteMode_; }

@@ -38,4 +38,4 @@ bool EndsWithSlash(const std::string& serverAddress);
 //
 // A ";", carriage return or line feed is refused in every text that goes to the settings
 // file. That includes `programFolder`, the folder the save writes as the program's own.
-std::optional<std::string> CheckSetup(SetupValues& values, const std::string& programFolder);
+[[nodiscard]] std::optional<std::string> CheckSetup(SetupValues& values, const std::string& programFolder);

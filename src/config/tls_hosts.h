@@ -52,10 +52,10 @@ private:
 
 // The hosts of the file at `path`, read with one try and no pause. A file that cannot be
 // read holds none.
-KnownTlsHosts ReadTlsHosts(const std::string& path);
+[[nodiscard]] KnownTlsHosts ReadTlsHosts(const std::string& path);
 
 // Writes the entries still known at `now` to `path` through a temporary file swapped in,
 // with one try and no pause, or deletes the file when none is left. False when the file
 // stayed as it was; that is for the caller alone to know: the agent is not told, since the
 // hosts are learned again from the servers.
-bool WriteTlsHosts(const std::string& path, const KnownTlsHosts& hosts, UtcSeconds now);
+[[nodiscard]] bool WriteTlsHosts(const std::string& path, const KnownTlsHosts& hosts, UtcSeconds now);

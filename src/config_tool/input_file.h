@@ -12,4 +12,4 @@ struct InputRefused {
 };
 
 // The whole file, byte for byte, or why it cannot be checked.
-std::variant<std::string, InputRefused> ReadInputFile(const std::string& path);
+[[nodiscard]] std::variant<std::string, InputRefused> ReadInputFile(const std::string& path);

@@ -31,6 +31,6 @@ struct ToolCommand {
 };
 
 // The command, or a one-line reason why the arguments make none.
-std::variant<ToolCommand, std::string> ParseToolCommand(const std::vector<std::string>& arguments);
+[[nodiscard]] std::variant<ToolCommand, std::string> ParseToolCommand(const std::vector<std::string>& arguments);
 
 extern const char kToolUsage[];

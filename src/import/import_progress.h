@@ -18,7 +18,7 @@ public:
     virtual void ShowNotice(const std::string& text) = 0;
     // A proxy or the server asked for a password before it takes `request`. True when the
     // agent gave one and the request is to go again.
-    virtual bool AskForPassword(platform::FormRequest& request) = 0;
+    [[nodiscard]] virtual bool AskForPassword(platform::FormRequest& request) = 0;
 
 protected:
     ~ImportProgress() = default;

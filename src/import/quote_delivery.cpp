@@ -56,9 +56,9 @@ Delivery DeliverQuote(const platform::FormPost& post, ImportProgress& progress) 
     }
     if (delivery.route != PostRoute::kPlain &&
         LearnFromTlsAnswer(knownHosts, post.host, delivery.sent, moveStatus, now)) {
-        // What the servers teach is learned again from them: a file that cannot be written
-        // leaves the agent's import as it is, without a word.
-        WriteTlsHosts(kTlsHostsFile, knownHosts, now);
+        // Kept: what the servers teach is learned again from them, so a file that cannot be
+        // written leaves the agent's import as it is, without a word.
+        static_cast<void>(WriteTlsHosts(kTlsHostsFile, knownHosts, now));
     }
     return delivery;
 }

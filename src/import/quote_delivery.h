@@ -37,4 +37,4 @@ struct Delivery {
 // judged as a moved post's. The caller keeps naming the route's own server. A post over
 // TLS that fails is never sent again in clear. What the answers teach is written to
 // kTlsHostsFile in the working directory.
-Delivery DeliverQuote(const platform::FormPost& post, ImportProgress& progress);
+[[nodiscard]] Delivery DeliverQuote(const platform::FormPost& post, ImportProgress& progress);

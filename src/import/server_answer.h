@@ -27,7 +27,7 @@ enum class AnswerVerdict {
 
 // Judges an answer to a post to `address`. `movedToTls` says the answer came to the request
 // sent again over TLS after a move, which is never moved a second time.
-AnswerVerdict JudgeAnswer(const ServerAnswer& answer, const PostedAddress& address, bool movedToTls);
+[[nodiscard]] AnswerVerdict JudgeAnswer(const ServerAnswer& answer, const PostedAddress& address, bool movedToTls);
 
 // A proxy (407) or a server (401) that wants a password before it takes the post.
 bool AsksForPassword(int statusCode);

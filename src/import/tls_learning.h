@@ -18,12 +18,12 @@ constexpr UtcSeconds kPermanentMoveSeconds = 365LL * 24 * 60 * 60;
 // string, with spaces and tabs around; names ignoring case, none twice; max-age present,
 // its value digits (quoted or not), capped at kLatestUtcSeconds. False, with `maxAge`
 // unchanged, for a value that breaks any of that: such a header is ignored.
-bool StrictTransportMaxAge(const std::string& headerValue, UtcSeconds& maxAge);
+[[nodiscard]] bool StrictTransportMaxAge(const std::string& headerValue, UtcSeconds& maxAge);
 
 // Learns from `answer`, the answer to the post sent over TLS to `host` at `now`. Its
 // Strict-Transport-Security header, when it reads, decides: max-age=N makes the host
 // known for N seconds, max-age=0 forgets it. Without one, a permanent move (`moveStatus`
 // 301 or 308; 0 when the post was not moved) that brought the post to TLS makes the host
 // known for kPermanentMoveSeconds. True when `hosts` changed.
-bool LearnFromTlsAnswer(KnownTlsHosts& hosts, const std::string& host, const platform::PostResult& answer,
-                        int moveStatus, UtcSeconds now);
+[[nodiscard]] bool LearnFromTlsAnswer(KnownTlsHosts& hosts, const std::string& host, const platform::PostResult& answer,
+                                      int moveStatus, UtcSeconds now);

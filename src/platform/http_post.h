@@ -58,12 +58,12 @@ public:
     // and just before its body goes out; it does not run when opening the request failed,
     // which is reported as an internet error here. A server that closes the connection
     // without a status line gives an internet error, as Windows itself reports it.
-    PostResult Send(const std::function<void()>& beforeSend);
+    [[nodiscard]] PostResult Send(const std::function<void()>& beforeSend);
 
     // After an answer of 401 (the server) or 407 (the proxy): the system's password dialog,
     // owned by `owner`. True when the agent gave a password and the request is to be sent
     // again; false when the agent cancelled.
-    bool AskForPassword(const Dialog& owner);
+    [[nodiscard]] bool AskForPassword(const Dialog& owner);
 
 private:
     struct Handles;

@@ -31,7 +31,7 @@ void CopyFileOver(const std::string& from, const std::string& to);
 
 // Replaces `target` by `source` in one step, so a reader sees either the old file or the
 // new one, never a part of either. The source is gone afterwards when this succeeds.
-bool ReplaceFileWith(const std::string& source, const std::string& target);
+[[nodiscard]] bool ReplaceFileWith(const std::string& source, const std::string& target);
 
 void SleepMilliseconds(int milliseconds);
 

@@ -64,7 +64,7 @@ const char* LibraryMode(OpenMode mode);
                                   OpenFailure onFailure);
 
 // True when `path` can be opened for reading (one try, no pause, no message).
-bool FileExists(const std::string& path);
+[[nodiscard]] bool FileExists(const std::string& path);
 
 // Reads the file with the network retry policy and gives its bytes to `reader` until it
 // wants no more. False, with nothing given, when the file cannot be opened.
@@ -96,10 +96,10 @@ std::string LinesFileBytes(const std::string values[], char separator, std::size
 // means.
 //
 // Reads the whole file's bytes. False, with `bytes` empty, when it cannot be opened or read.
-bool ReadWholeFileOnce(const std::string& path, std::string& bytes);
+[[nodiscard]] bool ReadWholeFileOnce(const std::string& path, std::string& bytes);
 // Writes `bytes` to a temporary file beside `path` that then replaces it. A file another
 // program holds open is left as it is, not written in place. False when the old file (or
 // none) was kept.
-bool ReplaceFileOnce(const std::string& path, const std::string& bytes);
+[[nodiscard]] bool ReplaceFileOnce(const std::string& path, const std::string& bytes);
 // Deletes the file; false when it could not be deleted or was not there.
-bool RemoveFile(const std::string& path);
+[[nodiscard]] bool RemoveFile(const std::string& path);

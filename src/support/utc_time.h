@@ -23,4 +23,4 @@ std::string UtcText(UtcSeconds moment);
 
 // Reads exactly the text UtcText writes, with a real date and time of day. False, with
 // `moment` unchanged, for anything else.
-bool ParseUtcText(const std::string& text, UtcSeconds& moment);
+[[nodiscard]] bool ParseUtcText(const std::string& text, UtcSeconds& moment);

@@ -202,7 +202,7 @@ TEST_F(RouteTableTest, LookupsTrimOnlyTrailingWhiteSpace) {
     // A lookup trims the product names it passes, and only those.
     RouteTable fresh;
     EXPECT_EQ(fresh.Row(1).productName.size(), 60u);
-    fresh.FindServer("BELLMOOR PERSONAL AUTO");
+    EXPECT_TRUE(fresh.FindServer("BELLMOOR PERSONAL AUTO"));
     EXPECT_EQ(fresh.Row(1).productName, "BELLMOOR PERSONAL AUTO");
     EXPECT_EQ(fresh.Row(2).productName, "BELLMOOR PERSONAL AUTO" + std::string(38, ' '));
 }
@@ -293,7 +293,7 @@ TEST_F(RouteTableTest, ASiteFileInMemoryBuildsTheTableItsFileBuilds) {
         fromText.BuildFromSiteFile(text);
         ExpectSameTable(fromFile, fromText, text.substr(0, 40));
 
-        reused.FindServer("NO SUCH PRODUCT");  // trims every product name it passes
+        EXPECT_FALSE(reused.FindServer("NO SUCH PRODUCT"));  // trims every product name it passes
         reused.BuildFromSiteFile(text);
         ExpectSameTable(fromFile, reused, "reused: " + text.substr(0, 40));
     }
