@@ -145,7 +145,7 @@ void CheckFileEncodesAlike(const std::string& file, ExportFileLoad textLoad, con
     FUZZ_CHECK(fromFile->EncodeLoadedLines() == byLines);
     FUZZ_CHECK(fromFile->LoadFile() == textLoad);
     FUZZ_CHECK(fromFile->EncodeLoadedRecords() == byRecords);
-    FUZZ_CHECK(fake::Platform().messages.empty());
+    FUZZ_CHECK(fake::Messages().empty());
     for (int slot = 0; slot < fromFile->LoadedLines(); ++slot) std::string().swap(fromFile->lines[slot]);
 }
 

@@ -80,13 +80,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(ReadFields(kFileName, separatorByte, fromFile.values, capacity));
     CheckValues(fromFile, expected, capacity, separatorByte);
     // One try on the network policy: one pause, no message.
-    FUZZ_CHECK(fake::Platform().sleeps == std::vector<int>{kNetworkPauseMs});
-    FUZZ_CHECK(fake::Platform().messages.empty());
+    FUZZ_CHECK(fake::Pauses() == std::vector<int>{kNetworkPauseMs});
+    FUZZ_CHECK(fake::Messages().empty());
 
     // A file that is not there: false, every element as it was, every try paused for.
     FUZZ_CHECK(!ReadFields("not-there.txt", separatorByte, fromFile.values, capacity));
     CheckValues(fromFile, expected, capacity, separatorByte);
-    FUZZ_CHECK(fake::Platform().sleepCalls == 1 + kNetworkTries);
-    FUZZ_CHECK(fake::Platform().messages.empty());
+    FUZZ_CHECK(fake::Pauses().size() == 1 + kNetworkTries);
+    FUZZ_CHECK(fake::Messages().empty());
     return 0;
 }

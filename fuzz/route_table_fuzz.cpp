@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::WriteFile(kSiteRouteFileName, file);
         fromFile.Build();
         CheckSameTable(table, fromFile);
-        FUZZ_CHECK(fake::Platform().messages.empty());
+        FUZZ_CHECK(fake::Messages().empty());
     }
 
     // The file's values as the rules give them, value n in element n.

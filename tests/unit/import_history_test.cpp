@@ -146,6 +146,6 @@ TEST_F(ImportHistoryFileTest, AHistoryThatCannotBeWrittenIsLeftAsItIsWithoutAWor
     EXPECT_EQ(ReadBytes(kImportHistoryFile), full);
     EXPECT_EQ(ReadBytes(kOldImportHistoryFile), "held");
 
-    EXPECT_TRUE(fake::Platform().messages.empty());
-    EXPECT_TRUE(fake::Platform().sleeps.empty());
+    EXPECT_TRUE(fake::Messages().empty());
+    EXPECT_TRUE(fake::Pauses().empty());
 }

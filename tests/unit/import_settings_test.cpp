@@ -19,7 +19,7 @@ TEST_F(ImportSettingsTest, AMissingFileGivesEmptyFieldsWithoutDelay) {
     ImportSettings settings;
     for (int i = 0; i < ImportSettings::kValueCount; ++i) EXPECT_EQ(settings.RawValue(i), "");
     EXPECT_EQ(settings.raterCode, "");
-    EXPECT_EQ(fake::Platform().sleepCalls, 0);
+    EXPECT_TRUE(fake::Pauses().empty());
 }
 
 TEST_F(ImportSettingsTest, LoadsTheTenValuesIntoTheNamedFields) {
@@ -83,7 +83,7 @@ TEST_F(ImportSettingsTest, AFailedSaveReturnsFalseWithoutAMessage) {
     EXPECT_FALSE(s.Save());
     EXPECT_EQ(s.raterCode, "QQ");
     EXPECT_TRUE(std::filesystem::is_directory("Vantrel.dat"));
-    EXPECT_TRUE(fake::Platform().messages.empty());
+    EXPECT_TRUE(fake::Messages().empty());
 }
 
 // The same reader and writer serve the file and its bytes in memory: each text loads the

@@ -12,6 +12,7 @@
 namespace {
 
 using Outcome = platform::PostResult::Outcome;
+using fake::Event;
 
 // The fake UTC clock reads 2026-12-08T02:56:05Z.
 const char kInAYear[] = "2027-12-08T02:56:05Z";
@@ -52,8 +53,8 @@ protected:
                             progress_);
     }
 
-    // The post's way: "post quotes.test", "post https://quotes.test", each send as "send".
-    std::vector<std::string> Posts() const { return fake::Platform().events; }
+    // The post's way: its requests, plain or over TLS, and each send.
+    std::vector<Event> Posts() const { return fake::Platform().events; }
 
     std::string KnownHosts() const {
         return std::filesystem::exists(kTlsHostsFile) ? ReadBytes(kTlsHostsFile) : "(no file)";
@@ -62,8 +63,9 @@ protected:
     NoPasswords progress_;
 };
 
-const std::vector<std::string> kPlainThenTls = {"post quotes.test", "send", "post https://quotes.test", "send"};
-const std::vector<std::string> kTlsOnly = {"post https://quotes.test", "send"};
+const std::vector<Event> kPlainThenTls = {Event::Post("quotes.test"), Event::Send(), Event::Post("quotes.test", true),
+                                          Event::Send()};
+const std::vector<Event> kTlsOnly = {Event::Post("quotes.test", true), Event::Send()};
 
 }  // namespace
 
@@ -155,7 +157,7 @@ TEST_F(QuoteDeliveryTest, AKnownHostGetsThePostOnlyOverTlsJudgedAsAMovedPost) {
 TEST_F(QuoteDeliveryTest, AHostIsKnownUntilItsTimeAndThenPostedInClearAgain) {
     WriteBytes(kTlsHostsFile, "gone.test 2020-01-01T00:00:00Z;\r\nquotes.test 2026-12-08T02:56:05Z;\r\n");
     EXPECT_EQ(Deliver({Answer(200)}).route, PostRoute::kPlain);
-    EXPECT_EQ(Posts(), (std::vector<std::string>{"post quotes.test", "send"}));
+    EXPECT_EQ(Posts(), (std::vector<Event>{Event::Post("quotes.test"), Event::Send()}));
 
     // Learned anew; the entries whose time has passed are dropped with that write.
     Deliver({Answer(308, kOwnAddressOverTls), Answer(200)});
@@ -189,7 +191,7 @@ TEST_F(QuoteDeliveryTest, ATlsFailureToAKnownHostIsOneAttemptOverTlsAndChangesNo
     // Failing before the request went out: the post is not even tried in clear.
     fake::Platform().postFailsBeforeSend = true;
     Deliver({});
-    EXPECT_EQ(Posts(), std::vector<std::string>{"post https://quotes.test"});
+    EXPECT_EQ(Posts(), std::vector<Event>{Event::Post("quotes.test", true)});
     EXPECT_EQ(KnownHosts(), file);
 }
 
@@ -200,8 +202,8 @@ TEST_F(QuoteDeliveryTest, AFileThatCannotBeWrittenChangesNothingTheAgentSees) {
     const Delivery delivery = Deliver({Answer(301, kOwnAddressOverTls), Answer(200)});
     EXPECT_EQ(delivery.verdict, AnswerVerdict::kTaken);
     EXPECT_EQ(KnownHosts(), file);
-    EXPECT_TRUE(fake::Platform().messages.empty());
-    EXPECT_TRUE(fake::Platform().sleeps.empty());
+    EXPECT_TRUE(fake::Messages().empty());
+    EXPECT_TRUE(fake::Pauses().empty());
     EXPECT_EQ(progress_.shown,
               (std::vector<std::string>{"Sending Data to quotes.test", "Sending Data to quotes.test"}));
     // Not having learned, the next import takes the same way.

@@ -235,7 +235,7 @@ TEST_F(QuoteLineBufferTest, AMissingFileLoadsNoLineAndGivesAnEmptyFieldPart) {
     EXPECT_EQ(buffer_->LoadedLines(), 0);
     EXPECT_EQ(buffer_->EncodeLoadedRecords(), "");
     EXPECT_EQ(buffer_->EncodeLoadedLines(), "");
-    EXPECT_TRUE(fake::Platform().messages.empty());  // telling the agent is the import's caller's
+    EXPECT_TRUE(fake::Messages().empty());  // telling the agent is the import's caller's
 }
 
 // The steps of the record encoding done literally, one erase from the front per cut, as a

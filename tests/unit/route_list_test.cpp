@@ -56,9 +56,8 @@ TEST_F(RouteListTest, RowsSplitIntoTheColumnsTheyReachWithNothingTrimmed) {
 
 TEST_F(RouteListTest, AMissingFileCostsTheReadersRetriesAndLeavesTheListEmpty) {
     RouteList list(RunRater::Of(*FindRater("FSC")), "VANTREL");
-    EXPECT_EQ(fake::Platform().sleepCalls, 100);
-    EXPECT_EQ(fake::Platform().sleptMilliseconds, 5000);
-    EXPECT_TRUE(fake::Platform().messages.empty());
+    EXPECT_EQ(fake::Pauses(), std::vector<int>(100, 50));
+    EXPECT_TRUE(fake::Messages().empty());
     for (int slot = 1; slot <= RouteList::kSlots; ++slot) EXPECT_EQ(list.Row(slot).company + list.RawRow(slot), "");
 }
 
@@ -66,7 +65,7 @@ TEST_F(RouteListTest, TheBareListReadsNothingUntilLoaded) {
     WriteRouteFile({kRow});
     RouteList list;
     EXPECT_EQ(list.RawRow(1), "");
-    EXPECT_EQ(fake::Platform().sleepCalls, 0);
+    EXPECT_TRUE(fake::Pauses().empty());
     list.Load();
     EXPECT_EQ(list.Row(1).company, kCompany);
 }

@@ -1,30 +1,66 @@
+#include "import/run_import.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <tuple>
 #include <utility>
 
+#include "app/import_inputs.h"
 #include "config/route_row.h"
+#include "fake_log.h"
 #include "import/hand_off.h"
 #include "import/import_history.h"
-#include "import/run_import.h"
 #include "platform/clock.h"
-#include "app/import_inputs.h"
-#include "ui/status_dialog.h"
 #include "platform/fake/state.h"
-#include "platform/shell.h"
 #include "test_folder.h"
 
 namespace {
 
 using Result = ImportOutcome::Result;
+using fake::Event;
+using fake::EventKind;
 
 // A route row in the fixed-width layout.
 std::string RouteRow(const std::string& product, const std::string& server, const std::string& browserPath) {
     return route_row::Row("TEST MUTUAL", "QQ", "IL", product, server, browserPath);
 }
+
+// Stands in for the status window: records what the import shows, in order ("progress
+// <text>", "version <text>", "notice <text>", and "password" for each password request),
+// and answers each password request with the next of `passwordReplies` (none left: the
+// agent cancels), the agent taking `answerMilliseconds` of the fake tick to answer.
+class RecordingProgress : public ImportProgress {
+public:
+    void ShowProgress(const std::string& text) override { shown.push_back("progress " + text); }
+    void ShowVersion(const std::string& text) override { shown.push_back("version " + text); }
+    void ShowNotice(const std::string& text) override { shown.push_back("notice " + text); }
+    bool AskForPassword(platform::FormRequest&) override {
+        shown.push_back("password");
+        fake::Platform().tickMilliseconds += answerMilliseconds;
+        if (passwordReplies.empty()) return false;
+        const bool given = passwordReplies.front();
+        passwordReplies.pop_front();
+        return given;
+    }
+
+    // The progress line's texts alone.
+    std::vector<std::string> ProgressTexts() const {
+        std::vector<std::string> texts;
+        for (const std::string& entry : shown) {
+            if (entry.rfind("progress ", 0) == 0) texts.push_back(entry.substr(9));
+        }
+        return texts;
+    }
+    int PasswordRequests() const { return static_cast<int>(std::count(shown.begin(), shown.end(), "password")); }
+
+    std::vector<std::string> shown;
+    std::deque<bool> passwordReplies;
+    unsigned long long answerMilliseconds = 0;
+};
 
 class RunImportTest : public InTestFolder {
 protected:
@@ -46,14 +82,15 @@ protected:
                    ";\r\n;\r\nkrn/import.asp;\r\nkrn/start.asp;\r\n;\r\n;\r\n;\r\nN;\r\nQQ;\r\n" + product + ";\r\n");
     }
 
-    // Reads what the import needs and runs it in the status window, as start-up does.
+    // Reads what the import needs, as start-up does, and runs the import alone; the fake's
+    // log and what the progress shows are then this import's.
     ImportOutcome::Result Import(const std::string& raterCode, const std::string& file = "quote.txt") {
         const RunRater rater = RaterOf(raterCode);
         ImportInputs inputs = ReadImportInputs(rater);
         fake::Platform().events.clear();
-        fake::Platform().sleeps.clear();
+        progress_.shown.clear();
         outcome_ =
-            StatusDialog::ShowImport({"2.101020", rater, file, *inputs.settings, *inputs.routes, platform::LocalTime});
+            RunImport({"2.101020", rater, file, *inputs.settings, *inputs.routes, platform::LocalTime}, progress_);
         return outcome_.result;
     }
 
@@ -67,37 +104,37 @@ protected:
         return fake::Platform().posts.at(0);
     }
 
-    std::vector<std::string> ProgressTexts() {
-        std::vector<std::string> texts;
-        // What the import showed, after the window's own first line.
-        for (const std::string& e : fake::Platform().events) {
-            if (e.rfind("text 133 1004 ", 0) == 0 && e.rfind("text 133 1004 Importing file ", 0) != 0) {
-                texts.push_back(e.substr(14));
-            }
-        }
-        return texts;
-    }
+    std::vector<std::string> ProgressTexts() const { return progress_.ProgressTexts(); }
 
-    // "export.log" names `host` and `browserPath`, and its startup link on `site` is what the
-    // one hand-off opened.
+    // "export.log" names `host` and `browserPath`, and its startup link on `site` is where
+    // the agent is to be handed over.
     void ExpectLoggedAndHandedOver(const std::string& host, const std::string& browserPath, const std::string& site) {
         const std::string link = site + "/krn/start.asp?externalQuoteImportID=202612720565";
         const std::string log = ReadBytes("export.log");
         EXPECT_NE(log.find("\r\nServer = " + host + " KRN Browser Path = " + browserPath + "\r\n"), std::string::npos);
         EXPECT_NE(log.find("\r\nKRN Startup link = " + link + "\r\n"), std::string::npos);
-        ASSERT_EQ(fake::Platform().shellRequests.size(), 1u);
-        EXPECT_EQ(fake::Platform().shellRequests[0].file, link);
+        EXPECT_EQ(outcome_.handOff.startupLink, link);
+        EXPECT_EQ(outcome_.handOff.browserPath, browserPath);
     }
 
+    RecordingProgress progress_;
     ImportOutcome outcome_;
 };
 
 const char kHeaderPart[] =
     "source=Vantrel20&xversion=2.101020&rater=QQ&externalQuoteImportID=202612720565&fileGenName=202612720565.sti";
 
+platform::PostResult Answer(int status, const std::string& reason, const std::string& location = "") {
+    return {platform::PostResult::Outcome::kAnswered, "", status, reason, location};
+}
+
+platform::PostResult InternetError(const std::string& description) {
+    return {platform::PostResult::Outcome::kInternetError, description, 0, "", ""};
+}
+
 }  // namespace
 
-TEST_F(RunImportTest, PostsTheFormAndWritesTheExportLog) {
+TEST_F(RunImportTest, PostsTheFormWritesTheExportLogAndLeavesBoxesAndTheHandOffToItsCaller) {
     EXPECT_EQ(Import("QQ"), Result::kTaken);
 
     const platform::FormPost& post = ThePost();
@@ -117,73 +154,40 @@ TEST_F(RunImportTest, PostsTheFormAndWritesTheExportLog) {
               "\r\n\r\n\r\n\r\n\r\n");
     EXPECT_EQ(outcome_.generatedFileName, "202612720565.sti");
     EXPECT_EQ(outcome_.importId, "202612720565");
-    EXPECT_EQ(ProgressTexts(),
-              (std::vector<std::string>{"Writing Export Log...", "Connecting to 127.0.0.1", "Sending Data to 127.0.0.1",
-                                        "Import Complete! Opening Web Site 127.0.0.1"}));
-    EXPECT_NE(std::find(fake::Platform().events.begin(), fake::Platform().events.end(), "text 133 1007 2.101020"),
-              fake::Platform().events.end());
-    EXPECT_TRUE(fake::Platform().messages.empty());
+    EXPECT_EQ(progress_.shown,
+              (std::vector<std::string>{"progress Writing Export Log...", "version 2.101020",
+                                        "progress Connecting to 127.0.0.1", "progress Sending Data to 127.0.0.1",
+                                        "progress Import Complete! Opening Web Site 127.0.0.1"}));
+    EXPECT_TRUE(outcome_.Messages().empty());
+    EXPECT_EQ(outcome_.handOff.browserPath, "KRN");
+    EXPECT_EQ(outcome_.handOff.importId, "202612720565");
+    EXPECT_EQ(outcome_.handOff.startupLink, "http://127.0.0.1/krn/start.asp?externalQuoteImportID=202612720565");
+
+    // Nothing was shown in a box, waited for or opened: that is the caller's part.
+    EXPECT_TRUE(fake::Messages().empty());
+    const std::vector<int> pauses = fake::Pauses();
+    EXPECT_EQ(std::count(pauses.begin(), pauses.end(), kHandOffWaitMs), 0);
+    EXPECT_TRUE(fake::Platform().shellRequests.empty());
 }
 
-TEST_F(RunImportTest, WithoutALaunchPageTheStartupLinkOpensAfterThreeSeconds) {
-    Import("QQ");
-    ASSERT_EQ(fake::Platform().shellRequests.size(), 1u);
-    const auto& request = fake::Platform().shellRequests[0];
-    EXPECT_EQ(request.file, "http://127.0.0.1/krn/start.asp?externalQuoteImportID=202612720565");
-    EXPECT_EQ(request.parameters, "");
-    EXPECT_EQ(request.directory, "");
-    EXPECT_EQ(request.showCommand, platform::kShowNormal);
-    // The hand-off is the last thing before the window closes, three seconds after the post.
-    const auto& events = fake::Platform().events;
-    ASSERT_GE(events.size(), 2u);
-    EXPECT_EQ(events[events.size() - 2], "shell " + request.file);
-    EXPECT_EQ(events.back(), "destroy 133");
-    EXPECT_EQ(fake::Platform().sleeps.back(), 3000);
-}
-
-TEST_F(RunImportTest, ALaunchPageInTheBrowserPathOpensWithTheIdentifier) {
-#ifdef _WIN32
-    std::filesystem::create_directory("KRN");
-#endif
-    // Elsewhere this is a plain file of that name, which is what the program tests for.
-    WriteBytes("KRN\\krn.hta", "<html></html>");
-    Import("QQ");
-    ASSERT_EQ(fake::Platform().shellRequests.size(), 1u);
-    const auto& request = fake::Platform().shellRequests[0];
-    EXPECT_EQ(request.file, "krn.hta");
-    EXPECT_EQ(request.parameters, "externalQuoteImportID=202612720565");
-    EXPECT_EQ(request.directory, "KRN");
-    EXPECT_EQ(request.showCommand, platform::kShowRestore);
-}
-
-TEST_F(RunImportTest, AnInternetErrorShowsThreeMessagesAndOpensNothing) {
-    fake::Platform().postResult = {platform::PostResult::Outcome::kInternetError, "The request has timed out.", 0, "",
-                                   ""};
+TEST_F(RunImportTest, AnInternetErrorIsToldInThreeMessages) {
+    fake::Platform().postResult = InternetError("The request has timed out.");
     EXPECT_EQ(Import("QQ"), Result::kInternetError);
-    EXPECT_EQ(fake::Platform().messages,
+    EXPECT_EQ(outcome_.Messages(),
               (std::vector<std::string>{"An HTTP Exception has occured. Click OK to see the error message",
                                         "The request has timed out.", "Server: 127.0.0.1"}));
-    EXPECT_TRUE(fake::Platform().shellRequests.empty());
     EXPECT_TRUE(std::filesystem::exists("export.log"));
     EXPECT_EQ(ProgressTexts().back(), "Sending Data to 127.0.0.1");
 
-    fake::Platform().messages.clear();
     fake::Platform().postFailsBeforeSend = true;
     Import("QQ");
     EXPECT_EQ(ProgressTexts().back(), "Connecting to 127.0.0.1");
 }
 
-TEST_F(RunImportTest, ASendThatOnlyReportsFailureShowsOneMessage) {
+TEST_F(RunImportTest, ASendThatOnlyReportsFailureIsToldInOneMessage) {
     fake::Platform().postResult = {platform::PostResult::Outcome::kSendFailed, "", 0, "", ""};
     EXPECT_EQ(Import("QQ"), Result::kSendFailed);
-    EXPECT_EQ(fake::Platform().messages, std::vector<std::string>{"Server path=127.0.0.1\nThe SendRequest() failed"});
-    EXPECT_TRUE(fake::Platform().shellRequests.empty());
-}
-
-TEST_F(RunImportTest, AShellFailureIsReported) {
-    fake::Platform().shellResult = 2;
-    EXPECT_EQ(Import("QQ"), Result::kTaken);
-    EXPECT_EQ(fake::Platform().messages, std::vector<std::string>{"ERROR-Unable to display web page."});
+    EXPECT_EQ(outcome_.Messages(), std::vector<std::string>{"Server path=127.0.0.1\nThe SendRequest() failed"});
 }
 
 TEST_F(RunImportTest, AnEmptyRaterCodeTouchesNothing) {
@@ -191,7 +195,8 @@ TEST_F(RunImportTest, AnEmptyRaterCodeTouchesNothing) {
     EXPECT_TRUE(fake::Platform().posts.empty());
     EXPECT_FALSE(std::filesystem::exists("export.log"));
     EXPECT_FALSE(std::filesystem::exists(kImportHistoryFile));
-    EXPECT_TRUE(ProgressTexts().empty());
+    EXPECT_TRUE(progress_.shown.empty());
+    EXPECT_TRUE(outcome_.Messages().empty());
     EXPECT_EQ(outcome_.importId, "202612720565");  // made before the rater test all the same
 }
 
@@ -204,10 +209,16 @@ TEST_F(RunImportTest, OnlyFscUsesTheRecordEncoding) {
     EXPECT_NE(ThePost().body.find("&R0=\"1\",\"SMITH\",\"JOHN\""), std::string::npos);
 }
 
-TEST_F(RunImportTest, AMissingExportFileStillPostsTheHeaderPart) {
-    Import("QQ", "gone.txt");
-    EXPECT_EQ(fake::Platform().messages, std::vector<std::string>{"File does not exist gone.txt"});
+TEST_F(RunImportTest, AMissingExportFileIsANoticeAndStillPostsTheHeaderPart) {
+    EXPECT_EQ(Import("QQ", "gone.txt"), Result::kTaken);
+    EXPECT_EQ(progress_.shown,
+              (std::vector<std::string>{"notice File does not exist gone.txt", "progress Writing Export Log...",
+                                        "version 2.101020", "progress Connecting to 127.0.0.1",
+                                        "progress Sending Data to 127.0.0.1",
+                                        "progress Import Complete! Opening Web Site 127.0.0.1"}));
     EXPECT_EQ(ThePost().body, kHeaderPart);
+    EXPECT_TRUE(outcome_.exportFileMissing);
+    EXPECT_TRUE(outcome_.Messages().empty());
 }
 
 TEST_F(RunImportTest, AnExportFileLongerThanTheBufferIsRefusedWhole) {
@@ -216,9 +227,10 @@ TEST_F(RunImportTest, AnExportFileLongerThanTheBufferIsRefusedWhole) {
     WriteBytes("quote.txt", lines);
     EXPECT_EQ(Import("QQ"), Result::kNotSent);
     EXPECT_TRUE(fake::Platform().posts.empty());
-    ASSERT_EQ(fake::Platform().messages.size(), 1u);
-    EXPECT_EQ(fake::Platform().messages[0],
-              "The export file quote.txt has more than 5000 lines, more than Vantrel can import.\nNothing was sent.");
+    EXPECT_EQ(
+        outcome_.Messages(),
+        std::vector<std::string>{
+            "The export file quote.txt has more than 5000 lines, more than Vantrel can import.\nNothing was sent."});
 }
 
 TEST_F(RunImportTest, ServerLookupsNameWhatTheyCouldNotFind) {
@@ -244,49 +256,20 @@ TEST_F(RunImportTest, AnHttpsServerIsPostedOverTlsAndNamedWithoutTheScheme) {
     EXPECT_FALSE(ThePost().secure);
 }
 
-TEST_F(RunImportTest, AServerThatRefusesThePostIsReportedAndNothingOpens) {
-    fake::Platform().postResult = {platform::PostResult::Outcome::kAnswered, "", 404, "Not Found", ""};
+TEST_F(RunImportTest, AServerThatRefusesThePostIsToldAndTheImportEndsAfterSending) {
+    fake::Platform().postResult = Answer(404, "Not Found");
     EXPECT_EQ(Import("QQ"), Result::kRefused);
     EXPECT_EQ(
-        fake::Platform().messages,
+        outcome_.Messages(),
         std::vector<std::string>{"The server 127.0.0.1 answered \"404 Not Found\".\nThe quote was not imported."});
-    EXPECT_TRUE(fake::Platform().shellRequests.empty());
-    const std::vector<int>& sleeps = fake::Platform().sleeps;
-    EXPECT_EQ(std::count(sleeps.begin(), sleeps.end(), 3000), 0);  // no hand-off wait
     EXPECT_EQ(ProgressTexts().back(), "Sending Data to 127.0.0.1");
     EXPECT_TRUE(std::filesystem::exists("export.log"));
-
-    // A status without a reason, and the edges of the accepted range.
-    fake::Platform().messages.clear();
-    fake::Platform().postResult = {platform::PostResult::Outcome::kAnswered, "", 500, "", ""};
-    EXPECT_EQ(Import("QQ"), Result::kRefused);
-    EXPECT_EQ(fake::Platform().messages,
-              std::vector<std::string>{"The server 127.0.0.1 answered \"500\".\nThe quote was not imported."});
-    for (int refused : {199, 300, 302}) {
-        fake::Platform().postResult = {platform::PostResult::Outcome::kAnswered, "", refused, "X", ""};
-        EXPECT_EQ(Import("QQ"), Result::kRefused) << refused;
-    }
-    EXPECT_TRUE(fake::Platform().shellRequests.empty());
-    for (int accepted : {200, 204, 299}) {
-        fake::Platform().postResult = {platform::PostResult::Outcome::kAnswered, "", accepted, "X", ""};
-        EXPECT_EQ(Import("QQ"), Result::kTaken) << accepted;
-    }
-    EXPECT_EQ(fake::Platform().shellRequests.size(), 3u);
 }
-
-namespace {
-
-platform::PostResult Answer(int status, const std::string& reason, const std::string& location = "") {
-    return {platform::PostResult::Outcome::kAnswered, "", status, reason, location};
-}
-
-}  // namespace
 
 TEST_F(RunImportTest, AServerMovedToTlsGetsTheSameRequestOverTlsAndIsStillNamedAsRouted) {
     for (int status : {301, 302, 303, 307, 308}) {
         std::filesystem::remove("TlsHosts.dat");  // a permanent move is remembered
         fake::Platform().posts.clear();
-        fake::Platform().shellRequests.clear();
         fake::Platform().postAnswers = {Answer(status, "Moved", "https://127.0.0.1/krn/import.asp")};
         EXPECT_EQ(Import("QQ"), Result::kTaken) << status;
 
@@ -296,11 +279,9 @@ TEST_F(RunImportTest, AServerMovedToTlsGetsTheSameRequestOverTlsAndIsStillNamedA
         EXPECT_TRUE(posts[1].secure);
         EXPECT_EQ(std::tie(posts[1].host, posts[1].objectName, posts[1].headerLine, posts[1].body),
                   std::tie(posts[0].host, posts[0].objectName, posts[0].headerLine, posts[0].body));
-        EXPECT_TRUE(fake::Platform().messages.empty());
+        EXPECT_TRUE(outcome_.Messages().empty());
         EXPECT_EQ(ProgressTexts().back(), "Import Complete! Opening Web Site 127.0.0.1");
-        ASSERT_EQ(fake::Platform().shellRequests.size(), 1u);
-        EXPECT_EQ(fake::Platform().shellRequests[0].file,
-                  "http://127.0.0.1/krn/start.asp?externalQuoteImportID=202612720565");
+        EXPECT_EQ(outcome_.handOff.startupLink, "http://127.0.0.1/krn/start.asp?externalQuoteImportID=202612720565");
     }
     EXPECT_NE(ReadBytes("export.log").find("\r\nServer = 127.0.0.1 KRN Browser Path = KRN\r\n"), std::string::npos);
 }
@@ -311,19 +292,17 @@ TEST_F(RunImportTest, WhatTheMovedRequestMeetsIsJudgedWithoutASecondMove) {
                                     Answer(301, "Moved Permanently", "https://127.0.0.1/krn/import.asp")};
     EXPECT_EQ(Import("QQ"), Result::kRefused);
     EXPECT_EQ(fake::Platform().posts.size(), 2u);
-    EXPECT_EQ(fake::Platform().messages,
+    EXPECT_EQ(outcome_.Messages(),
               std::vector<std::string>{"The server 127.0.0.1 answered \"301 Moved Permanently\" "
                                        "(to https://127.0.0.1/krn/import.asp).\nThe quote was not imported."});
 
-    fake::Platform().messages.clear();
     std::filesystem::remove("TlsHosts.dat");  // the server's answer over TLS taught that it takes TLS
     fake::Platform().postAnswers = {Answer(301, "Moved Permanently", "https://127.0.0.1/krn/import.asp"),
-                                    {platform::PostResult::Outcome::kInternetError, "Bad certificate", 0, "", ""}};
+                                    InternetError("Bad certificate")};
     EXPECT_EQ(Import("QQ"), Result::kInternetError);
-    EXPECT_EQ(fake::Platform().messages,
+    EXPECT_EQ(outcome_.Messages(),
               (std::vector<std::string>{"An HTTP Exception has occured. Click OK to see the error message",
                                         "Bad certificate", "Server: 127.0.0.1"}));
-    EXPECT_TRUE(fake::Platform().shellRequests.empty());
 }
 
 TEST_F(RunImportTest, AfterTheMoveOnlyAPageOfTheTlsServerMeansTheQuoteWasTaken) {
@@ -332,8 +311,7 @@ TEST_F(RunImportTest, AfterTheMoveOnlyAPageOfTheTlsServerMeansTheQuoteWasTaken) 
                                     Answer(303, "See Other", "https://127.0.0.1/done.asp")};
     EXPECT_EQ(Import("QQ"), Result::kTaken);
     EXPECT_EQ(fake::Platform().posts.size(), 2u);
-    EXPECT_TRUE(fake::Platform().messages.empty());
-    EXPECT_EQ(fake::Platform().shellRequests.size(), 1u);
+    EXPECT_TRUE(outcome_.Messages().empty());
 
     fake::Platform().posts.clear();
     std::filesystem::remove("TlsHosts.dat");  // the permanent move taught that it takes TLS
@@ -341,10 +319,9 @@ TEST_F(RunImportTest, AfterTheMoveOnlyAPageOfTheTlsServerMeansTheQuoteWasTaken) 
                                     Answer(303, "See Other", "http://127.0.0.1/done.asp")};
     EXPECT_EQ(Import("QQ"), Result::kRefused);
     EXPECT_EQ(fake::Platform().posts.size(), 2u);
-    EXPECT_EQ(fake::Platform().messages,
+    EXPECT_EQ(outcome_.Messages(),
               std::vector<std::string>{"The server 127.0.0.1 answered \"303 See Other\" "
                                        "(to http://127.0.0.1/done.asp).\nThe quote was not imported."});
-    EXPECT_EQ(fake::Platform().shellRequests.size(), 1u);  // only the first import's
 }
 
 TEST_F(RunImportTest, AServerKnownToTakeTlsGetsThePostOnlyOverTlsAndIsStillNamedAsRouted) {
@@ -352,7 +329,7 @@ TEST_F(RunImportTest, AServerKnownToTakeTlsGetsThePostOnlyOverTlsAndIsStillNamed
     EXPECT_EQ(Import("QQ"), Result::kTaken);
     EXPECT_TRUE(ThePost().secure);
     EXPECT_EQ(ThePost().host, "127.0.0.1");
-    EXPECT_TRUE(fake::Platform().messages.empty());
+    EXPECT_TRUE(outcome_.Messages().empty());
     EXPECT_EQ(ProgressTexts(),
               (std::vector<std::string>{"Writing Export Log...", "Connecting to 127.0.0.1", "Sending Data to 127.0.0.1",
                                         "Import Complete! Opening Web Site 127.0.0.1"}));
@@ -360,10 +337,10 @@ TEST_F(RunImportTest, AServerKnownToTakeTlsGetsThePostOnlyOverTlsAndIsStillNamed
 
     // Over TLS it fails as any post over TLS does, and is not sent again in clear.
     fake::Platform().posts.clear();
-    fake::Platform().postResult = {platform::PostResult::Outcome::kInternetError, "Bad certificate", 0, "", ""};
+    fake::Platform().postResult = InternetError("Bad certificate");
     EXPECT_EQ(Import("QQ"), Result::kInternetError);
     EXPECT_TRUE(ThePost().secure);
-    EXPECT_EQ(fake::Platform().messages,
+    EXPECT_EQ(outcome_.Messages(),
               (std::vector<std::string>{"An HTTP Exception has occured. Click OK to see the error message",
                                         "Bad certificate", "Server: 127.0.0.1"}));
     EXPECT_EQ(ReadBytes("TlsHosts.dat"), "127.0.0.1 always;\r\n");
@@ -373,127 +350,72 @@ TEST_F(RunImportTest, RedirectsElsewhereAreNotFollowedAndPagesOfTheSameServerAre
     fake::Platform().postAnswers = {Answer(302, "Found", "http://login.test/sign-in?back=/krn")};
     EXPECT_EQ(Import("QQ"), Result::kRefused);
     EXPECT_EQ(fake::Platform().posts.size(), 1u);
-    EXPECT_EQ(fake::Platform().messages,
+    EXPECT_EQ(outcome_.Messages(),
               std::vector<std::string>{"The server 127.0.0.1 answered \"302 Found\" "
                                        "(to http://login.test/sign-in?back=/krn).\nThe quote was not imported."});
     EXPECT_EQ(ProgressTexts().back(), "Sending Data to 127.0.0.1");
-    EXPECT_TRUE(fake::Platform().shellRequests.empty());
 
-    fake::Platform().messages.clear();
     fake::Platform().posts.clear();
     fake::Platform().postAnswers = {Answer(303, "See Other", "/krn/done.asp")};
     EXPECT_EQ(Import("QQ"), Result::kTaken);
     EXPECT_EQ(fake::Platform().posts.size(), 1u);
-    EXPECT_TRUE(fake::Platform().messages.empty());
-    EXPECT_EQ(fake::Platform().shellRequests.size(), 1u);
+    EXPECT_TRUE(outcome_.Messages().empty());
 }
 
-TEST_F(RunImportTest, APasswordIsAskedForAtMostThreeTimesOverTheStatusWindow) {
-    // (password prompts, sends) of the last import.
-    auto prompted = [] {
-        const auto& events = fake::Platform().events;
-        return std::make_pair(static_cast<int>(std::count(events.begin(), events.end(), "password 133")),
-                              static_cast<int>(std::count(events.begin(), events.end(), "send")));
+TEST_F(RunImportTest, APasswordIsAskedForAtMostThreeTimes) {
+    // (password requests, sends) of the last import.
+    auto prompted = [this] {
+        return std::make_pair(progress_.PasswordRequests(), static_cast<int>(EventsOf({EventKind::kSend}).size()));
     };
 
     // The proxy wants a password, the agent gives it, the post goes through.
     fake::Platform().postAnswers = {Answer(407, "Proxy Authentication Required")};
-    fake::Platform().passwordReplies = {true};
+    progress_.passwordReplies = {true};
     EXPECT_EQ(Import("QQ"), Result::kTaken);
+    EXPECT_EQ(progress_.shown,
+              (std::vector<std::string>{"progress Writing Export Log...", "version 2.101020",
+                                        "progress Connecting to 127.0.0.1", "progress Sending Data to 127.0.0.1",
+                                        "password", "progress Sending Data to 127.0.0.1",
+                                        "progress Import Complete! Opening Web Site 127.0.0.1"}));
     EXPECT_EQ(prompted(), std::make_pair(1, 2));
     EXPECT_EQ(fake::Platform().posts.size(), 1u);  // the same request, sent again
-    EXPECT_TRUE(fake::Platform().messages.empty());
+    EXPECT_TRUE(outcome_.Messages().empty());
 
     // The agent cancels.
     fake::Platform().postAnswers = {Answer(407, "Proxy Authentication Required")};
     EXPECT_EQ(Import("QQ"), Result::kRefused);
     EXPECT_EQ(prompted(), std::make_pair(1, 1));
-    EXPECT_EQ(fake::Platform().messages,
+    EXPECT_EQ(outcome_.Messages(),
               std::vector<std::string>{
                   "The proxy server answered \"407 Proxy Authentication Required\".\nThe quote was not imported."});
 
-    // The server keeps refusing every password: three prompts, then its refusal stands.
-    fake::Platform().messages.clear();
+    // The server keeps refusing every password: three requests, then its refusal stands.
     fake::Platform().postResult = Answer(401, "Unauthorized");
-    fake::Platform().passwordReplies = {true, true, true, true};
+    progress_.passwordReplies = {true, true, true, true};
     EXPECT_EQ(Import("QQ"), Result::kRefused);
     EXPECT_EQ(prompted(), std::make_pair(3, 4));
     EXPECT_EQ(
-        fake::Platform().messages,
+        outcome_.Messages(),
         std::vector<std::string>{"The server 127.0.0.1 answered \"401 Unauthorized\".\nThe quote was not imported."});
-    EXPECT_EQ(fake::Platform().shellRequests.size(), 1u);  // only the import that got through
 }
 
 TEST_F(RunImportTest, TheServerMovedToTlsMayAskForAPasswordAsWell) {
     fake::Platform().postAnswers = {Answer(301, "Moved Permanently", "https://127.0.0.1/krn/import.asp"),
                                     Answer(401, "Unauthorized"), Answer(200, "OK")};
-    fake::Platform().passwordReplies = {true};
+    progress_.passwordReplies = {true};
     EXPECT_EQ(Import("QQ"), Result::kTaken);
 
-    // The password is asked for over the request that went over TLS, which then goes again.
-    std::vector<std::string> exchange;
-    for (const std::string& e : fake::Platform().events) {
-        if (e.rfind("post ", 0) == 0 || e == "send" || e.rfind("password ", 0) == 0) exchange.push_back(e);
-    }
-    EXPECT_EQ(exchange, (std::vector<std::string>{"post 127.0.0.1", "send", "post https://127.0.0.1", "send",
-                                                  "password 133", "send"}));
-    EXPECT_TRUE(fake::Platform().messages.empty());
-    EXPECT_EQ(ProgressTexts().back(), "Import Complete! Opening Web Site 127.0.0.1");
-    EXPECT_EQ(fake::Platform().shellRequests.size(), 1u);
-}
-
-namespace {
-
-// Stands in for the status window: records what the import shows and answers every
-// password request with `passwordGiven`.
-class RecordingProgress : public ImportProgress {
-public:
-    void ShowProgress(const std::string& text) override { shown.push_back("progress " + text); }
-    void ShowVersion(const std::string& text) override { shown.push_back("version " + text); }
-    void ShowNotice(const std::string& text) override { shown.push_back("notice " + text); }
-    bool AskForPassword(platform::FormRequest&) override {
-        shown.push_back("password");
-        return passwordGiven;
-    }
-
-    std::vector<std::string> shown;
-    bool passwordGiven = false;
-};
-
-}  // namespace
-
-TEST_F(RunImportTest, TheImportAloneShowsItsProgressAndLeavesMessagesAndTheHandOffToItsCaller) {
-    const ImportSettings settings;
-    RouteTable routes;
-    RecordingProgress progress;
-    fake::Platform().postAnswers = {Answer(407, "Proxy Authentication Required")};
-    progress.passwordGiven = true;
-
-    const ImportOutcome taken =
-        RunImport({"2.101020", RaterOf("QQ"), "quote.txt", settings, routes, platform::LocalTime}, progress);
-    EXPECT_EQ(taken.result, Result::kTaken);
-    EXPECT_EQ(progress.shown,
-              (std::vector<std::string>{"progress Writing Export Log...", "version 2.101020",
-                                        "progress Connecting to 127.0.0.1", "progress Sending Data to 127.0.0.1",
-                                        "password", "progress Sending Data to 127.0.0.1",
-                                        "progress Import Complete! Opening Web Site 127.0.0.1"}));
-    EXPECT_EQ(taken.handOff.browserPath, "KRN");
-    EXPECT_EQ(taken.handOff.importId, "202612720565");
-    EXPECT_EQ(taken.handOff.startupLink, "http://127.0.0.1/krn/start.asp?externalQuoteImportID=202612720565");
-    EXPECT_TRUE(taken.Messages().empty());
-
-    fake::Platform().postResult = Answer(302, "Found", "http://login.test/");
-    const ImportOutcome refused =
-        RunImport({"2.101020", RaterOf("QQ"), "quote.txt", settings, routes, platform::LocalTime}, progress);
-    EXPECT_EQ(refused.result, Result::kRefused);
-    EXPECT_EQ(refused.Messages(), std::vector<std::string>{"The server 127.0.0.1 answered \"302 Found\" (to "
-                                                           "http://login.test/).\nThe quote was not imported."});
-
-    // Nothing was shown in a box, waited for or opened: that is the caller's part.
-    EXPECT_TRUE(fake::Platform().messages.empty());
-    const std::vector<int>& sleeps = fake::Platform().sleeps;
-    EXPECT_EQ(std::count(sleeps.begin(), sleeps.end(), kHandOffWaitMs), 0);
-    EXPECT_TRUE(fake::Platform().shellRequests.empty());
+    // The password is asked for after the request over TLS was answered, and that request
+    // goes again: no new request is opened after the password.
+    EXPECT_EQ(EventsOf({EventKind::kPost, EventKind::kSend}),
+              (std::vector<Event>{Event::Post("127.0.0.1"), Event::Send(), Event::Post("127.0.0.1", true),
+                                  Event::Send(), Event::Send()}));
+    EXPECT_EQ(progress_.shown,
+              (std::vector<std::string>{
+                  "progress Writing Export Log...", "version 2.101020", "progress Connecting to 127.0.0.1",
+                  "progress Sending Data to 127.0.0.1", "progress Sending Data to 127.0.0.1", "password",
+                  "progress Sending Data to 127.0.0.1", "progress Import Complete! Opening Web Site 127.0.0.1"}));
+    EXPECT_TRUE(outcome_.Messages().empty());
 }
 
 namespace {
@@ -513,12 +435,11 @@ std::vector<std::string> HistoryLines() {
 
 TEST_F(RunImportTest, EveryImportLeavesOneLineInTheHistoryAsItEnded) {
     fake::Platform().utcOffsetMinutes = -5 * 60;
-    // Each send takes 40 ms, each password dialog 2 s; the hand-off's wait comes after the
-    // answer and is not counted.
+    // Each send takes 40 ms, each password request 2 s of the agent's.
     fake::Platform().sendMilliseconds = 40;
-    fake::Platform().passwordDialogMilliseconds = 2000;
+    progress_.answerMilliseconds = 2000;
     fake::Platform().postAnswers = {Answer(407, "Proxy Authentication Required")};
-    fake::Platform().passwordReplies = {true};
+    progress_.passwordReplies = {true};
     EXPECT_EQ(Import("QQ"), Result::kTaken);
 
     fake::Platform().postAnswers = {Answer(301, "Moved Permanently", "https://127.0.0.1/krn/import.asp")};
@@ -526,8 +447,7 @@ TEST_F(RunImportTest, EveryImportLeavesOneLineInTheHistoryAsItEnded) {
     std::filesystem::remove("TlsHosts.dat");  // the permanent move taught that it takes TLS
     fake::Platform().postAnswers = {Answer(302, "Found", "http://login.test/sign-in")};
     EXPECT_EQ(Import("QQ"), Result::kRefused);
-    fake::Platform().postAnswers = {
-        {platform::PostResult::Outcome::kInternetError, "The request has timed out.", 0, "", ""}};
+    fake::Platform().postAnswers = {InternetError("The request has timed out.")};
     EXPECT_EQ(Import("QQ"), Result::kInternetError);
     fake::Platform().postAnswers = {{platform::PostResult::Outcome::kSendFailed, "", 0, "", ""}};
     EXPECT_EQ(Import("QQ"), Result::kSendFailed);
@@ -558,11 +478,11 @@ TEST_F(RunImportTest, NoValueOfTheQuoteReachesTheHistory) {
                                 markers[3] + ")\"\n\"3\",\"" + markers[4] + " 12\"\n");
     fake::Platform().postAnswers = {Answer(407, "Proxy Authentication Required"),
                                     Answer(301, "Moved", "https://127.0.0.1/krn/import.asp"), Answer(200, "OK")};
-    fake::Platform().passwordReplies = {true};
+    progress_.passwordReplies = {true};
     EXPECT_EQ(Import("FSC"), Result::kTaken);
     fake::Platform().postAnswers = {Answer(500, "Internal Server Error")};
     EXPECT_EQ(Import("FSC"), Result::kRefused);
-    fake::Platform().postAnswers = {{platform::PostResult::Outcome::kInternetError, "reset", 0, "", ""}};
+    fake::Platform().postAnswers = {InternetError("reset")};
     EXPECT_EQ(Import("QQ"), Result::kInternetError);
 
     // The quote went out each time, and none of it came into the history.
@@ -577,18 +497,17 @@ TEST_F(RunImportTest, NoValueOfTheQuoteReachesTheHistory) {
 }
 
 TEST_F(RunImportTest, AHistoryThatCannotBeWrittenChangesNothingTheAgentSeesOrWaitsFor) {
-    // What the agent sees and waits for with the history written, then with a folder where
-    // the history belongs, so that nothing can be written there.
+    // What the agent sees, waits for and is handed over to with the history written, then
+    // with a folder where the history belongs, so that nothing can be written there.
     auto seen = [this] {
-        fake::Platform().messages.clear();
-        fake::Platform().shellRequests.clear();
         fake::Platform().postAnswers = {Answer(404, "Not Found")};
         Import("QQ");
-        const auto refused = std::make_tuple(fake::Platform().events, fake::Platform().sleeps);
+        const auto refused =
+            std::make_tuple(fake::Platform().events, progress_.shown, outcome_.result, outcome_.Messages());
         fake::Platform().postAnswers = {Answer(200, "OK")};
         Import("QQ");
-        return std::make_tuple(refused, fake::Platform().events, fake::Platform().sleeps, fake::Platform().messages,
-                               fake::Platform().shellRequests.size());
+        return std::make_tuple(refused, fake::Platform().events, progress_.shown, outcome_.result, outcome_.Messages(),
+                               outcome_.handOff.startupLink);
     };
     const auto written = seen();
     EXPECT_EQ(HistoryLines().size(), 2u);

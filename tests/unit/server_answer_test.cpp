@@ -59,6 +59,7 @@ const Row kRows[] = {
       {"page of the server, written whole", V::kTaken},
       {"root page of the server", V::kTaken},
       {"page of the server, query right after the host", V::kTaken}}},
+    {199, V::kRefused, {}},
     {300, V::kRefused, {}},
     {304, V::kRefused, {}},
     {401, V::kRefused, {}},

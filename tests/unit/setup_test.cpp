@@ -135,7 +135,7 @@ TEST_F(SetupWindowTest, ShowsTheRecordAndSavesTrimmedValuesWithTheWorkingDirecto
     });
     EXPECT_EQ(result, 1);
     EXPECT_EQ(shown, (std::vector<std::string>{"  Acme  ", "/post.asp", "C:\\OLD", "P7", "1", "4", "QUICK QUOTE"}));
-    EXPECT_EQ(fake::Platform().messages, std::vector<std::string>{"The Post Data file should not begin with a '/'"});
+    EXPECT_EQ(fake::Messages(), std::vector<std::string>{"The Post Data file should not begin with a '/'"});
     EXPECT_EQ(ReadBytes("Vantrel.dat"), "P7;\r\nhttp://srv.example;\r\npost.asp;\r\nstart.asp;\r\n  Acme;\r\nqq;\r\n" +
                                             folder_.string() + ";\r\nY;\r\nQQ;\r\nAUTO PLUS;\r\n");
     EXPECT_EQ(
@@ -175,9 +175,8 @@ TEST_F(SetupWindowTest, AnOverlongValueFromTheFileIsRefusedAtSaveWithItsName) {
         fake::SendCommand(window, IDC_SETUP_SAVE);
     });
     EXPECT_TRUE(stayedOpen);
-    ASSERT_EQ(fake::Platform().messages.size(), 1u);
-    EXPECT_EQ(fake::Platform().messages[0],
-              "Company holds 60 characters, but at most 50 fit. Please shorten it before saving.");
+    ASSERT_EQ(fake::Messages().size(), 1u);
+    EXPECT_EQ(fake::Messages()[0], "Company holds 60 characters, but at most 50 fit. Please shorten it before saving.");
     EXPECT_EQ(settings.company, std::string(50, 'D'));
 }
 
@@ -190,7 +189,7 @@ TEST_F(SetupWindowTest, ASemicolonIsRefusedAndTheWindowStaysOpen) {
         fake::SendCommand(window, platform::kIdCancel);
     });
     EXPECT_EQ(result, 2);
-    EXPECT_EQ(fake::Platform().messages.size(), 1u);
+    EXPECT_EQ(fake::Messages().size(), 1u);
     EXPECT_FALSE(std::filesystem::exists("Vantrel.dat.tmp"));
     EXPECT_EQ(ImportSettings().company, "");
 }
@@ -217,8 +216,8 @@ TEST_F(SetupWindowTest, ASaveThatCannotBeWrittenIsReportedAndTheWindowKeepsTheTy
         std::filesystem::remove("Vantrel.dat.tmp");  // the agent deals with it
         fake::SendCommand(window, IDC_SETUP_SAVE);
     });
-    ASSERT_EQ(fake::Platform().messages.size(), 1u);
-    EXPECT_EQ(fake::Platform().messages[0],
+    ASSERT_EQ(fake::Messages().size(), 1u);
+    EXPECT_EQ(fake::Messages()[0],
               "The settings could not be saved: Vantrel.dat could not be written. Another program may be holding "
               "it open, or the program folder may be read-only. Please close that program and press Save again.");
     EXPECT_EQ(shownAfterFailure, "New Co");
@@ -255,11 +254,11 @@ TEST_F(SetupWindowTest, AProgramFolderWithASemicolonIsRefusedAndNothingChanges) 
         fake::SendCommand(window, platform::kIdCancel);
     });
     EXPECT_EQ(result, 2);
-    ASSERT_EQ(fake::Platform().messages.size(), 1u);
-    EXPECT_EQ(fake::Platform().messages[0], "The program folder " + std::filesystem::current_path().string() +
-                                                " has a ';' or a line break in its name: the settings file could "
-                                                "not keep it. Please move Vantrel to a folder without one before "
-                                                "saving.");
+    ASSERT_EQ(fake::Messages().size(), 1u);
+    EXPECT_EQ(fake::Messages()[0], "The program folder " + std::filesystem::current_path().string() +
+                                       " has a ';' or a line break in its name: the settings file could "
+                                       "not keep it. Please move Vantrel to a folder without one before "
+                                       "saving.");
     EXPECT_EQ(ReadBytes("Vantrel.dat"), before);
     EXPECT_EQ(settings.vantrelFolder, "");
 }

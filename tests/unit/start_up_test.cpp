@@ -2,13 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "platform/fake/state.h"
 #include "config/tove_folder.h"
+#include "fake_log.h"
+#include "resource.h"
 #include "test_folder.h"
 
 namespace {
+
+using fake::Event;
 
 class StartUpTest : public InTestFolder {
 protected:
@@ -25,14 +27,15 @@ protected:
         for (const std::string& line : lines) bytes += line + "\r\n";
         return bytes;
     }
-    const std::vector<std::string>& Events() { return fake::Platform().events; }
+    // What the agent could see: the log without the pauses of file reads.
+    static std::vector<Event> Events() { return EventsBesidesPauses(); }
 };
 
 }  // namespace
 
 TEST_F(StartUpTest, WithoutArgumentsTheMainWindowOpensAndTheLogHoldsThreeLines) {
     std::string versionShown;
-    fake::Platform().onModal = [&](platform::Dialog& dialog) { versionShown = fake::ControlText(dialog, 1007); };
+    fake::Platform().onModal = [&](platform::Dialog& dialog) { versionShown = fake::ControlText(dialog, IDC_VERSION); };
     Start("");
 
     EXPECT_EQ(ReadBytes("vantrel.log"),
@@ -43,20 +46,20 @@ TEST_F(StartUpTest, WithoutArgumentsTheMainWindowOpensAndTheLogHoldsThreeLines) 
     EXPECT_EQ(fake::Platform().dialogColourGreen, 225);
     EXPECT_EQ(fake::Platform().dialogColourBlue, 225);
     EXPECT_TRUE(fake::Platform().commonControlsRegistered);
-    EXPECT_TRUE(fake::Platform().messages.empty());
+    EXPECT_TRUE(fake::Messages().empty());
     EXPECT_EQ(versionShown, "2.101020");
-    EXPECT_EQ(Events().front(), "modal 102");
-    EXPECT_EQ(Events().back(), "end 102 2");
+    EXPECT_EQ(Events().front(), Event::Modal(IDD_MAIN));
+    EXPECT_EQ(Events().back(), Event::End(IDD_MAIN, platform::kIdCancel));
 }
 
 TEST_F(StartUpTest, AMissingExportFileAbortsAndKeepsThePreviousLog) {
     Configure("FSC");
     WriteBytes("vantrel.log", "previous start\r\n");
     Start("c:\\nowhere\\quote.txt");
-    EXPECT_EQ(fake::Platform().messages,
+    EXPECT_EQ(fake::Messages(),
               std::vector<std::string>{"The passed file C:\\NOWHERE\\QUOTE.TXT could not be found!! Aborting..."});
     EXPECT_EQ(ReadBytes("vantrel.log"), "previous start\r\n");
-    EXPECT_EQ(Events(), std::vector<std::string>{"message " + fake::Platform().messages[0]});
+    EXPECT_EQ(Events(), std::vector<Event>{Event::Message(fake::Messages()[0])});
 }
 
 TEST_F(StartUpTest, ARaterStartShowsTheStatusWindowInOrder) {
@@ -65,8 +68,7 @@ TEST_F(StartUpTest, ARaterStartShowsTheStatusWindowInOrder) {
     Start("q.txt/x");
 
     // Without a space before the slash the final cut takes the path's last letter too.
-    EXPECT_EQ(fake::Platform().messages,
-              std::vector<std::string>{"The passed file Q.TX could not be found!! Aborting..."});
+    EXPECT_EQ(fake::Messages(), std::vector<std::string>{"The passed file Q.TX could not be found!! Aborting..."});
     fake::Reset();
     Configure("FSC");
     Start("q.txt /x");
@@ -74,24 +76,29 @@ TEST_F(StartUpTest, ARaterStartShowsTheStatusWindowInOrder) {
                                                "Comparative Rater FORCE = FSC", "Version number = 2.101020"}));
     // The window is made, prepared, filled and shown before the import runs in it, and
     // destroyed once the import is over.
-    const std::vector<std::string> beforeImport = {
-        "create 133",        "text 133 1004 Importing file Q.TXT",
-        "text 133 1007 ...", "repaint 133",
-        "text 133 1005 FSC", "show 133",
-        "repaint 133",
+    const std::vector<Event> beforeImport = {
+        Event::Create(IDD_STATUS),
+        Event::Text(IDD_STATUS, IDC_STATUS_PROGRESS, "Importing file Q.TXT"),
+        Event::Text(IDD_STATUS, IDC_VERSION, "..."),
+        Event::Repaint(IDD_STATUS),
+        Event::Text(IDD_STATUS, IDC_STATUS_RATER, "FSC"),
+        Event::Show(IDD_STATUS),
+        Event::Repaint(IDD_STATUS),
     };
-    ASSERT_GT(Events().size(), beforeImport.size());
-    EXPECT_EQ(std::vector<std::string>(Events().begin(), Events().begin() + beforeImport.size()), beforeImport);
-    EXPECT_EQ(Events()[beforeImport.size()], "text 133 1004 Writing Export Log...");
-    EXPECT_EQ(Events().back(), "destroy 133");
+    const std::vector<Event> events = Events();
+    ASSERT_GT(events.size(), beforeImport.size());
+    EXPECT_EQ(std::vector<Event>(events.begin(), events.begin() + beforeImport.size()), beforeImport);
+    EXPECT_EQ(events[beforeImport.size()], Event::Text(IDD_STATUS, IDC_STATUS_PROGRESS, "Writing Export Log..."));
+    EXPECT_EQ(events.back(), Event::Destroy(IDD_STATUS));
 }
 
 TEST_F(StartUpTest, AnUnknownRaterWarnsThenOpensTheMainWindowWithoutCheckingTheFile) {
     Configure("AUTO");
     Start("c:\\nowhere\\quote.txt");
-    EXPECT_EQ(Events(),
-              (std::vector<std::string>{"message Error - AUTO DETECT must be turned off in version 2.0", "modal 102",
-                                        "text 102 1003 ", "text 102 1007 2.101020", "end 102 2"}));
+    EXPECT_EQ(Events(), (std::vector<Event>{Event::Message("Error - AUTO DETECT must be turned off in version 2.0"),
+                                            Event::Modal(IDD_MAIN), Event::Text(IDD_MAIN, IDC_MAIN_FILE, ""),
+                                            Event::Text(IDD_MAIN, IDC_VERSION, "2.101020"),
+                                            Event::End(IDD_MAIN, platform::kIdCancel)}));
     EXPECT_EQ(ReadBytes("vantrel.log"),
               LogOf({"Executable Name = VANTREL", "Command line parameters = C:\\NOWHERE\\QUOTE.TXT",
                      "Comparative Rater = ", "Version number = 2.101020"}));
@@ -109,8 +116,8 @@ TEST_F(StartUpTest, ADaredeProgramMakesNoToveFolder) {
 TEST_F(StartUpTest, TheMainWindowsImportCommandOnlyShowsAMessage) {
     fake::Platform().onModal = [](platform::Dialog& dialog) { fake::SendCommand(dialog, platform::kIdOk); };
     Start("");
-    EXPECT_EQ(fake::Platform().messages, std::vector<std::string>{"Importing"});
-    EXPECT_EQ(Events().back(), "end 102 1");
+    EXPECT_EQ(fake::Messages(), std::vector<std::string>{"Importing"});
+    EXPECT_EQ(Events().back(), Event::End(IDD_MAIN, platform::kIdOk));
 }
 
 TEST_F(StartUpTest, AFileFoundOnlyInTheFallBackFolderIsImportedFromThere) {
@@ -124,8 +131,8 @@ TEST_F(StartUpTest, AFileFoundOnlyInTheFallBackFolderIsImportedFromThere) {
     Start("q.txt");
     std::filesystem::remove(fallBack);
 
-    EXPECT_TRUE(fake::Platform().messages.empty());
-    EXPECT_NE(std::find(Events().begin(), Events().end(), "text 133 1004 Importing file " + fallBack), Events().end());
+    EXPECT_TRUE(fake::Messages().empty());
+    EXPECT_EQ(TextsShown(IDD_STATUS, IDC_STATUS_PROGRESS).at(0), "Importing file " + fallBack);
     ASSERT_EQ(fake::Platform().posts.size(), 1u);
     EXPECT_NE(fake::Platform().posts[0].body.find("&R0=LINE%20ONE"), std::string::npos);
     EXPECT_NE(ReadBytes("export.log").find("\r\nR0=LINE ONE\r\n"), std::string::npos);

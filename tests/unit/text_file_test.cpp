@@ -64,17 +64,15 @@ TEST_F(TextFileTest, EveryNetworkOpenPausesEvenWhenItWorks) {
     WriteBytes("in.txt", "a;");
     std::string value;
     ASSERT_TRUE(ReadFields("in.txt", ';', &value, 1));
-    EXPECT_EQ(fake::Platform().sleepCalls, 1);
-    EXPECT_EQ(fake::Platform().sleptMilliseconds, 50);
+    EXPECT_EQ(fake::Pauses(), std::vector<int>{50});
 }
 
 TEST_F(TextFileTest, AMissingFileIsTriedAHundredTimesThenLeftAlone) {
     std::string values[2] = {"keep", "keep"};
     EXPECT_FALSE(ReadFields("missing.txt", ';', values, 2));
     EXPECT_EQ(values[0], "keep");
-    EXPECT_EQ(fake::Platform().sleepCalls, 100);
-    EXPECT_EQ(fake::Platform().sleptMilliseconds, 5000);
-    EXPECT_TRUE(fake::Platform().messages.empty());
+    EXPECT_EQ(fake::Pauses(), std::vector<int>(100, 50));
+    EXPECT_TRUE(fake::Messages().empty());
 }
 
 TEST_F(TextFileTest, OpenFileReportsAFailureOnlyWhenAsked) {
@@ -82,10 +80,10 @@ TEST_F(TextFileTest, OpenFileReportsAFailureOnlyWhenAsked) {
     EXPECT_FALSE(OpenFile("missing.txt", OpenMode::kReadOnly, RetryPolicy::kSingle, OpenFailure::kReport));
     EXPECT_FALSE(OpenFile("missing.txt", OpenMode::kReadOnly, RetryPolicy::kNetwork, OpenFailure::kHandBack));
     EXPECT_FALSE(OpenFile("missing.txt", OpenMode::kReadOnly, RetryPolicy::kSingle, OpenFailure::kHandBack));
-    EXPECT_EQ(fake::Platform().messages,
+    EXPECT_EQ(fake::Messages(),
               (std::vector<std::string>{"Network Open failed: missing.txt", "Single Open failed: missing.txt"}));
     // 100 tries each for the two network opens; the others try once without a pause.
-    EXPECT_EQ(fake::Platform().sleepCalls, 200);
+    EXPECT_EQ(fake::Pauses().size(), 200u);
 }
 
 TEST_F(TextFileTest, OpenModesOpenByTheirLibraryModes) {
@@ -121,7 +119,7 @@ TEST_F(TextFileTest, FileExistsOpensWithoutRetryOrPause) {
     WriteBytes("here.txt", "");
     EXPECT_TRUE(FileExists("here.txt"));
     EXPECT_FALSE(FileExists("gone.txt"));
-    EXPECT_EQ(fake::Platform().sleepCalls, 0);
+    EXPECT_TRUE(fake::Pauses().empty());
 }
 
 TEST_F(TextFileTest, WriteLinesWritesEachValueWithItsSeparatorAndCrLf) {
@@ -150,7 +148,7 @@ TEST_F(TextFileTest, AFileThatCannotBeSwappedIsWrittenInPlace) {
     EXPECT_EQ(WriteLines(values, "Vantrel.dat", ';', 1), 5u);
     EXPECT_EQ(ReadBytes("Vantrel.dat"), "new;\r\n");
     EXPECT_FALSE(std::filesystem::exists("Vantrel.dat.tmp"));
-    EXPECT_EQ(fake::Platform().sleepCalls, 1);  // the open of the new file only: no wait
+    EXPECT_EQ(fake::Pauses().size(), 1u);  // the open of the new file only: no wait
 }
 
 TEST_F(TextFileTest, AFileThatCanBeNeitherSwappedNorOverwrittenIsLeftAsItIs) {
@@ -161,8 +159,8 @@ TEST_F(TextFileTest, AFileThatCanBeNeitherSwappedNorOverwrittenIsLeftAsItIs) {
     EXPECT_EQ(WriteLines(values, "Vantrel.dat", ';', 1), 0u);
     EXPECT_TRUE(std::filesystem::is_directory("Vantrel.dat"));
     EXPECT_FALSE(std::filesystem::exists("Vantrel.dat.tmp"));
-    EXPECT_EQ(fake::Platform().sleepCalls, 1 + 100);  // the open, then every failed round
-    EXPECT_TRUE(fake::Platform().messages.empty());
+    EXPECT_EQ(fake::Pauses().size(), 1u + 100);  // the open, then every failed round
+    EXPECT_TRUE(fake::Messages().empty());
 }
 
 TEST_F(TextFileTest, AReplaceThatWorksOnARetryWritesTheNewFile) {

@@ -104,8 +104,8 @@ class TlsHostsFileTest : public InTestFolder {
 protected:
     void TearDown() override {
         // One try, no pause, nothing told: the file is only a memory.
-        EXPECT_EQ(fake::Platform().sleeps, std::vector<int>());
-        EXPECT_EQ(fake::Platform().messages, std::vector<std::string>());
+        EXPECT_TRUE(fake::Pauses().empty());
+        EXPECT_EQ(fake::Messages(), std::vector<std::string>());
         InTestFolder::TearDown();
     }
 };

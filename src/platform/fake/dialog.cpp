@@ -1,5 +1,6 @@
 #include <functional>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "platform/dialog.h"
@@ -26,8 +27,8 @@ struct FakeWindow {
     int result = kIdCancel;
 };
 
-void Record(const Dialog& dialog, const std::string& what) {
-    fake::Platform().events.push_back(what + " " + std::to_string(dialog.TemplateId()));
+void Record(fake::Event event) {
+    fake::Platform().events.push_back(std::move(event));
 }
 }  // namespace
 
@@ -66,34 +67,34 @@ Dialog::~Dialog() {
 }
 
 int Dialog::DoModal() {
-    Record(*this, "modal");
+    Record(fake::Event::Modal(templateId_));
     DialogHost::Open(*this, true);
     // A copy: the user's script may set the handler for the windows it opens in turn.
     const std::function<void(Dialog&)> user = fake::Platform().onModal;
     if (user) user(*this);
     if (!DialogHost::Window(*this)->ended) OnCancel();
     const int result = DialogHost::Window(*this)->result;
-    fake::Platform().events.push_back("end " + std::to_string(templateId_) + " " + std::to_string(result));
+    Record(fake::Event::End(templateId_, result));
     DialogHost::Close(*this);
     return result;
 }
 
 bool Dialog::Create() {
-    Record(*this, "create");
+    Record(fake::Event::Create(templateId_));
     DialogHost::Open(*this, false);
     return true;
 }
 
 void Dialog::Show() {
-    Record(*this, "show");
+    Record(fake::Event::Show(templateId_));
 }
 
 void Dialog::RepaintNow() {
-    Record(*this, "repaint");
+    Record(fake::Event::Repaint(templateId_));
 }
 
 void Dialog::Destroy() {
-    Record(*this, "destroy");
+    Record(fake::Event::Destroy(templateId_));
     DialogHost::Close(*this);
 }
 
@@ -107,8 +108,7 @@ void Dialog::EndDialog(int result) {
 void Dialog::SetItemText(int controlId, const std::string& text) {
     if (FakeWindow* window = DialogHost::Window(*this)) {
         window->controls[controlId].text = text;
-        Record(*this, "text");
-        fake::Platform().events.back() += " " + std::to_string(controlId) + " " + text;
+        Record(fake::Event::Text(templateId_, controlId, text));
     }
 }
 

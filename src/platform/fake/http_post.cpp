@@ -8,7 +8,7 @@ struct FormRequest::Handles {};
 
 FormRequest::FormRequest(const FormPost& post) {
     fake::Platform().posts.push_back(post);
-    fake::Platform().events.push_back(std::string("post ") + (post.secure ? "https://" : "") + post.host);
+    fake::Platform().events.push_back(fake::Event::Post(post.host, post.secure));
 }
 
 FormRequest::~FormRequest() = default;
@@ -18,7 +18,7 @@ PostResult FormRequest::Send(const std::function<void()>& beforeSend) {
     state.tickMilliseconds += state.sendMilliseconds;
     if (state.postFailsBeforeSend) return state.postResult;
     beforeSend();
-    state.events.push_back("send");
+    state.events.push_back(fake::Event::Send());
     if (state.postAnswers.empty()) return state.postResult;
     PostResult answer = state.postAnswers.front();
     state.postAnswers.pop_front();
@@ -27,7 +27,7 @@ PostResult FormRequest::Send(const std::function<void()>& beforeSend) {
 
 bool FormRequest::AskForPassword(const Dialog& owner) {
     fake::State& state = fake::Platform();
-    state.events.push_back("password " + std::to_string(owner.TemplateId()));
+    state.events.push_back(fake::Event::Password(owner.TemplateId()));
     state.tickMilliseconds += state.passwordDialogMilliseconds;
     if (state.passwordReplies.empty()) return false;
     const bool given = state.passwordReplies.front();

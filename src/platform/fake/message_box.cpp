@@ -5,8 +5,7 @@
 namespace platform {
 
 void ShowMessage(const std::string& text) {
-    fake::Platform().messages.push_back(text);
-    fake::Platform().events.push_back("message " + text);
+    fake::Platform().events.push_back(fake::Event::Message(text));
 }
 
 }  // namespace platform

@@ -50,9 +50,7 @@ bool ReplaceFileWith(const std::string& source, const std::string& target) {
 }
 
 void SleepMilliseconds(int milliseconds) {
-    ++fake::Platform().sleepCalls;
-    fake::Platform().sleptMilliseconds += milliseconds;
-    fake::Platform().sleeps.push_back(milliseconds);
+    fake::Platform().events.push_back(fake::Event::Pause(milliseconds));
     fake::Platform().tickMilliseconds += static_cast<unsigned long long>(milliseconds);
 }
 

@@ -1,6 +1,8 @@
 // The scriptable stand-in for the operating system, linked into the native unit tests in
 // place of the Win32 layer. Tests set the facts the program asks for and read back what
-// it did: message boxes, dialog events, folders made, pauses taken.
+// it did: the log of its events (windows, message boxes, posts, the shell, pauses), and the
+// details the log leaves out (folders made, files copied, the posts' and shell requests'
+// every field).
 #pragma once
 
 #include <deque>
@@ -12,6 +14,7 @@
 
 #include "platform/clock.h"
 #include "platform/dialog.h"
+#include "platform/fake/event.h"
 #include "platform/http_post.h"
 
 namespace fake {
@@ -26,11 +29,6 @@ struct State {
     std::vector<std::string> workingDirectoryRequests;
     std::vector<std::string> createdFolders;
     std::vector<std::pair<std::string, std::string>> copies;  // every file copy asked for
-    std::vector<std::string> messages;
-
-    int sleepCalls = 0;
-    long long sleptMilliseconds = 0;
-    std::vector<int> sleeps;  // every pause, in order
 
     // Every clock reading takes the next queued reading; when none is queued, `clock`.
     platform::ClockReading clock{2026, 12, 7, 20, 56, 5};
@@ -49,29 +47,28 @@ struct State {
     // How many of the coming file replacements fail before they work again.
     int replaceFailures = 0;
 
-    // Dialog life in order: "create 133", "show 133", "repaint 133", "destroy 133",
-    // "modal 102", "end 102 2", "text 133 1004 <text>", and "message <text>" for message
-    // boxes, so the order of windows and messages can be checked.
-    std::vector<std::string> events;
+    // What the program did, in order: dialog life and control texts, message boxes, posts
+    // and their sends, password dialogs, shell requests and pauses.
+    std::vector<Event> events;
     int dialogColourRed = -1, dialogColourGreen = -1, dialogColourBlue = -1;
     bool commonControlsRegistered = false;
 
-    // Posts made ("post <host>", "post https://<host>" over TLS), and what sending them
-    // gives: the queued answers in turn, then `postResult` for every further send. Each send
-    // that lets the request go out adds the event "send".
+    // Posts made (each also a kPost event), and what sending them gives: the queued answers
+    // in turn, then `postResult` for every further send. Each send that lets the request go
+    // out adds a kSend event.
     std::vector<platform::FormPost> posts;
     std::deque<platform::PostResult> postAnswers;
     platform::PostResult postResult{platform::PostResult::Outcome::kAnswered, "", 200, "OK", ""};
     bool postFailsBeforeSend = false;
-    // The agent's replies to the password dialog in turn ("password <owner template>"):
-    // true gives a password, false and an empty queue cancel.
+    // The agent's replies to the password dialog (a kPassword event) in turn: true gives a
+    // password, false and an empty queue cancel.
     std::deque<bool> passwordReplies;
 
     struct ShellRequest {
         std::string file, parameters, directory;
         int showCommand;
     };
-    std::vector<ShellRequest> shellRequests;
+    std::vector<ShellRequest> shellRequests;  // each also a kShell event
     long long shellResult = 42;
 
     // Plays the user while a modal dialog runs, after its initialisation. Returns without
@@ -82,6 +79,11 @@ struct State {
 State& Platform();
 // Back to a fresh state (every test starts with one).
 void Reset();
+
+// Read from the log: the texts of the message boxes shown, and the pauses taken in
+// milliseconds, each in order.
+std::vector<std::string> Messages();
+std::vector<int> Pauses();
 
 // The text a control of a live dialog holds.
 std::string ControlText(const platform::Dialog& dialog, int controlId);
