@@ -16,7 +16,8 @@ int RunLog::AddLine(const std::string& text) {
 }
 
 bool RunLog::Save(const std::string& path) const {
-    // What counts is that a log is there to read, whether this write or an earlier one made it.
+    // Kept: what counts is that a log is there to read, whether this write or an earlier one
+    // made it; the start goes on either way.
     static_cast<void>(WriteLines(slots_, path, '\n', kSlots));
     return FileExists(path);
 }
