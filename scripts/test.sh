@@ -9,13 +9,20 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 cd "$ROOT"
 started=$(date +%s)
 
-# Runs the tests of one ctest preset (its output also kept in build/<preset>/ctest.log). A test
-# that outlives its time limit is stopped by ctest and listed among the failures; it is named
-# here as well, on a line of its own, so that a hang is not read as a failed check.
+# Runs the tests of one ctest preset (its output also kept in build/<preset>/ctest.log), with
+# ctest's further options. A test that outlives its time limit is stopped by ctest and listed
+# among the failures; it is named here as well, on a line of its own, so that a hang is not
+# read as a failed check. A test that failed and then passed on a second try is named too.
 run_ctest() {
-    local log="$ROOT/build/$1/ctest.log" status=0
-    ctest --preset "$1" 2>&1 | tee "$log" || status=$?
-    sed -nE 's/^ *[0-9]+\/[0-9]+ +Test +#[0-9]+: ([^ ]+) [. ]*\*\*\*Timeout +([0-9.]+) sec.*/HUNG: \1 (ctest preset '"$1"') outlived its time limit and was stopped after \2 s/p' "$log" >&2
+    local preset=$1 log="$ROOT/build/$1/ctest.log" status=0
+    shift
+    ctest --preset "$preset" "$@" 2>&1 | tee "$log" || status=$?
+    sed -nE 's/^ *[0-9]+\/[0-9]+ +Test +#[0-9]+: ([^ ]+) [. ]*\*\*\*Timeout +([0-9.]+) sec.*/HUNG: \1 (ctest preset '"$preset"') outlived its time limit and was stopped after \2 s/p' "$log" >&2
+    local test
+    for test in $(sed -nE 's/^.*Test +#[0-9]+: ([^ ]+) [. ]*\*\*\*Failed.*/\1/p' "$log" | sort -u); do
+        grep -qE "Test +#[0-9]+: $test [. ]*Passed" "$log" &&
+            echo "RETRIED: $test (ctest preset $preset) failed once and passed on its second try" >&2
+    done
     return "$status"
 }
 
@@ -35,7 +42,10 @@ bash "$ROOT/scripts/fuzz.sh" 30   # each libFuzzer target for 30 s
 # server runs in there too (with_wine in lib.sh). They never use the caller's display.
 wine_tests() {
     say "Unit tests, under Wine"
-    run_ctest windows
+    # Now and then a Wine program ends at once, before a line of its own has run (seen twice in
+    # some 350 starts a run, never again when that test was run alone); such a test gets a
+    # second try, and is named. A check that fails fails on both tries.
+    run_ctest windows --repeat until-pass:2
     say "End-to-end tests, Vantrel.exe under Wine"
     VANTREL_BUILD="$ROOT/build/windows" /usr/bin/python3 -m pytest -q -p no:cacheprovider tests/e2e
 }

@@ -4,6 +4,7 @@ beside it, and reads back what happened: message boxes, dialog dumps, files."""
 import os
 import shutil
 import subprocess
+import warnings
 from dataclasses import dataclass, field
 from pathlib import Path
 
@@ -105,13 +106,20 @@ def run_under_driver(work, command_line, script, timeout):
     (work / "cmdline.txt").write_bytes(command_line.encode("latin-1"))
     (work / "script.txt").write_text(script)
     records = work / "records.txt"
-    records.unlink(missing_ok=True)
-    subprocess.run(
-        [WINE, str(BUILD / "ui_driver.exe"), "--out", str(records), "--timeout", str(timeout),
-         "--script", str(work / "script.txt"), "--cmdline", str(work / "cmdline.txt")],
-        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-        timeout=timeout + 60, check=False,
-    )
+    # Now and then Wine ends a program at once, before a line of it has run: the driver then
+    # leaves no record at all, not even of starting the program. That start, and only that,
+    # is tried once more, with a warning, so that it is counted and never hidden.
+    for attempt in (1, 2):
+        records.unlink(missing_ok=True)
+        subprocess.run(
+            [WINE, str(BUILD / "ui_driver.exe"), "--out", str(records), "--timeout", str(timeout),
+             "--script", str(work / "script.txt"), "--cmdline", str(work / "cmdline.txt")],
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            timeout=timeout + 60, check=False,
+        )
+        if records.exists() or attempt == 2:
+            break
+        warnings.warn(f"Wine ended the UI driver before it ran, for {command_line!r}; starting it again")
     rows = [[unescape(f) for f in line.split("\t")]
             for line in records.read_bytes().decode("latin-1").splitlines() if line]
     exit_code = next((int(r[1]) for r in rows if r[0] == "EXIT"), None)
