@@ -42,9 +42,9 @@ bash "$ROOT/scripts/fuzz.sh" 30   # each libFuzzer target for 30 s
 # server runs in there too (with_wine in lib.sh). They never use the caller's display.
 wine_tests() {
     say "Unit tests, under Wine"
-    # Now and then a Wine program ends at once, before a line of its own has run (seen twice in
-    # some 350 starts a run, never again when that test was run alone); such a test gets a
-    # second try, and is named. A check that fails fails on both tries.
+    # Now and then a Wine program ends at once, before a line of its own has run (seen once in
+    # each of two whole runs of some 350 Wine starts, and not in some 700 starts tried since);
+    # such a test gets a second try, and is named. A check that fails fails on both tries.
     run_ctest windows --repeat until-pass:2
     say "End-to-end tests, Vantrel.exe under Wine"
     VANTREL_BUILD="$ROOT/build/windows" /usr/bin/python3 -m pytest -q -p no:cacheprovider tests/e2e
