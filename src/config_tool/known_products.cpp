@@ -1,10 +1,7 @@
 #include "config_tool/known_products.h"
 
-#include <memory>
 #include <set>
 
-#include "config/builtin_routes.h"
-#include "config/route_row.h"
 #include "support/text.h"
 
 std::vector<KnownProduct> KnownProducts(RouteTable& routes) {
@@ -22,13 +19,4 @@ std::vector<std::string> KnownProductNames(RouteTable& routes) {
     std::vector<std::string> names;
     for (KnownProduct& product : KnownProducts(routes)) names.push_back(std::move(product.name));
     return names;
-}
-
-bool IsBuiltinProduct(const std::string& name) {
-    for (const std::string& row : BuiltinRouteRows()) {
-        const std::string builtin =
-            text::TrimRight(route_row::Column(row, route_row::kProductNameAt, route_row::kProductNameWidth));
-        if (builtin == name) return true;
-    }
-    return false;
 }

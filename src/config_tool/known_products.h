@@ -15,6 +15,3 @@ struct KnownProduct {
 // In slot order, skipping rows without a product name.
 std::vector<KnownProduct> KnownProducts(RouteTable& routes);
 std::vector<std::string> KnownProductNames(RouteTable& routes);
-
-// Whether `name` is the product name of one of the rows built into the program.
-bool IsBuiltinProduct(const std::string& name);

@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
-#include <set>
 #include <vector>
 
+#include "config/builtin_routes.h"
 #include "config/route_table.h"
-#include "config_tool/known_products.h"
 #include "config_tool/line_shape_check.h"
 #include "support/field_reader.h"
 #include "support/text.h"
@@ -18,8 +17,17 @@ bool BeginsWith(const std::string& value, const std::string& start) {
     return value.compare(0, start.size(), start) == 0;
 }
 
-// The row as the route table split it: only the columns the row is long enough for.
-void CheckRow(const RouteTableRow& row, int number, std::set<std::string>& products, Findings& findings) {
+// The slot before `number` whose product is `product`, or 0: the lookups take the first.
+int EarlierSlotOf(const RouteTable& table, const std::string& product, int number) {
+    for (int slot = 1; slot < number; ++slot) {
+        if (text::TrimRight(table.Row(slot).productName) == product) return slot;
+    }
+    return 0;
+}
+
+// Slot `number` as the route table split it: only the columns the row is long enough for.
+void CheckRow(const RouteTable& table, int number, Findings& findings) {
+    const RouteTableRow& row = table.Row(number);
     const auto problem = [&](std::string text) {
         findings.push_back(Problem(Finding::Place::kValue, number, std::move(text)));
     };
@@ -32,10 +40,12 @@ void CheckRow(const RouteTableRow& row, int number, std::set<std::string>& produ
         problem("the route row's server \"" + server + "\" does not begin with http:// or https://");
     }
     if (product.empty()) return;
-    if (IsBuiltinProduct(product)) {
+    const int earlier = EarlierSlotOf(table, product, number);
+    if (earlier == 0) return;
+    if (earlier <= kBuiltinRouteCount) {
         problem("the product \"" + product +
                 "\" is built into the program, and the built-in row wins: this row is never used");
-    } else if (!products.insert(product).second) {
+    } else {
         problem("the product \"" + product + "\" has a route row before this one, which wins: this row is never used");
     }
 }
@@ -55,7 +65,6 @@ Findings CheckRouteFile(const std::string& bytes) {
     }
     const int stored = static_cast<int>(std::min<std::size_t>(reader.Stored(), RouteTable::kSlots));
     const auto table = std::make_unique<RouteTable>(bytes);
-    std::set<std::string> products;
     for (int number = 2; number <= stored; ++number) {
         const std::string& value = values[number - 1];
         if (number < kFirstSiteRouteValue) {
@@ -66,7 +75,7 @@ Findings CheckRouteFile(const std::string& bytes) {
             }
             continue;
         }
-        CheckRow(table->Row(number), number, products, findings);
+        CheckRow(*table, number, findings);
     }
     return findings;
 }
